@@ -1,0 +1,318 @@
+#include "display/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+#include "app/console_state.h"
+#include "display/font.h"
+
+namespace vorn {
+
+namespace {
+
+CanvasState& Canvas() { return State.Canvas; }
+
+bool HasCanvas() { return Canvas().Width > 0; }
+
+void MarkRows(int top, int bottom) {
+  auto& c = Canvas();
+  top = std::max(top, 0);
+  bottom = std::min(bottom, c.Height - 1);
+  if (top > bottom) return;
+  std::memset(c.RowChanged.data() + top, 1, static_cast<std::size_t>(bottom - top + 1));
+  c.AnyRowChanged = true;
+}
+
+// A horizontal run of pixels on one row, already inside the canvas.
+void FillRun(int y, int left, int right, std::uint32_t pixel) {
+  auto& c = Canvas();
+  const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(c.Width);
+  if (c.BitsPerPixel == 16) {
+    std::fill(c.Pixels16.begin() + static_cast<std::ptrdiff_t>(row + left),
+              c.Pixels16.begin() + static_cast<std::ptrdiff_t>(row + right + 1),
+              static_cast<std::uint16_t>(pixel));
+  } else {
+    std::fill(c.Pixels32.begin() + static_cast<std::ptrdiff_t>(row + left),
+              c.Pixels32.begin() + static_cast<std::ptrdiff_t>(row + right + 1), pixel);
+  }
+  MarkRows(y, y);
+}
+
+// A rectangle of whole pixels, clipped to the canvas.
+void FillRect(int left, int top, int right, int bottom, std::uint32_t pixel) {
+  auto& c = Canvas();
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  right = std::min(right, c.Width - 1);
+  bottom = std::min(bottom, c.Height - 1);
+  for (int y = top; y <= bottom && left <= right; ++y) FillRun(y, left, right, pixel);
+}
+
+void DrawCell(int row, int column, unsigned char code) {
+  auto& c = Canvas();
+  if (row < 0 || row >= c.TextRows || column < 0 || column >= c.TextColumns) return;
+  const std::uint8_t* glyph = GlyphFor(code);
+  const int x0 = column * kGlyphWidth;
+  const int y0 = row * kGlyphHeight;
+  for (int gy = 0; gy < kGlyphHeight; ++gy) {
+    const std::uint8_t bits = glyph[gy];
+    for (int gx = 0; gx < kGlyphWidth; ++gx) {
+      const bool on = (bits & (0x80u >> gx)) != 0;
+      PutPixel(c, x0 + gx, y0 + gy, on ? c.Foreground : c.Background);
+    }
+  }
+}
+
+// Moves the text area up by one row of cells; the new bottom row is cleared
+// to the background colour.
+void ScrollText() {
+  auto& c = Canvas();
+  const int textHeight = c.TextRows * kGlyphHeight;
+  const std::size_t width = static_cast<std::size_t>(c.Width);
+  const std::size_t moved = static_cast<std::size_t>(textHeight - kGlyphHeight) * width;
+  if (c.BitsPerPixel == 16)
+    std::memmove(c.Pixels16.data(), c.Pixels16.data() + kGlyphHeight * width,
+                 moved * sizeof(std::uint16_t));
+  else
+    std::memmove(c.Pixels32.data(), c.Pixels32.data() + kGlyphHeight * width,
+                 moved * sizeof(std::uint32_t));
+  MarkRows(0, textHeight - 1);
+  FillRect(0, textHeight - kGlyphHeight, c.Width - 1, textHeight - 1, c.Background);
+}
+
+void LineFeed() {
+  auto& c = Canvas();
+  c.CursorColumn = 0;
+  if (c.CursorRow + 1 > c.TextRows - 1) {
+    ScrollText();
+    c.CursorRow = c.TextRows - 1;
+  } else {
+    ++c.CursorRow;
+  }
+}
+
+// Clips the segment to the canvas (Liang-Barsky on the whole-pixel end
+// points). Returns false when nothing of it lies on the canvas.
+bool ClipSegment(int& x1, int& y1, int& x2, int& y2) {
+  const auto& c = Canvas();
+  const double xmin = 0, ymin = 0, xmax = c.Width - 1, ymax = c.Height - 1;
+  const double dx = static_cast<double>(x2) - x1, dy = static_cast<double>(y2) - y1;
+  double t0 = 0.0, t1 = 1.0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x1 - xmin, xmax - x1, y1 - ymin, ymax - y1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+    } else {
+      const double t = q[i] / p[i];
+      if (p[i] < 0.0)
+        t0 = std::max(t0, t);
+      else
+        t1 = std::min(t1, t);
+    }
+  }
+  if (t0 > t1) return false;
+  const double ax = x1, ay = y1;
+  if (t0 > 0.0) {
+    x1 = static_cast<int>(std::lround(ax + t0 * dx));
+    y1 = static_cast<int>(std::lround(ay + t0 * dy));
+  }
+  if (t1 < 1.0) {
+    x2 = static_cast<int>(std::lround(ax + t1 * dx));
+    y2 = static_cast<int>(std::lround(ay + t1 * dy));
+  }
+  x1 = std::clamp(x1, 0, c.Width - 1);
+  x2 = std::clamp(x2, 0, c.Width - 1);
+  y1 = std::clamp(y1, 0, c.Height - 1);
+  y2 = std::clamp(y2, 0, c.Height - 1);
+  return true;
+}
+
+void DrawSolidLine(int x1, int y1, int x2, int y2, std::uint32_t pixel) {
+  if (!ClipSegment(x1, y1, x2, y2)) return;
+  auto& c = Canvas();
+  if (y1 == y2) {
+    FillRun(y1, std::min(x1, x2), std::max(x1, x2), pixel);
+    return;
+  }
+  if (x1 == x2) {
+    const int top = std::min(y1, y2), bottom = std::max(y1, y2);
+    for (int y = top; y <= bottom; ++y) PutPixel(c, x1, y, pixel);
+    return;
+  }
+  // Integer Bresenham, stepping along the major axis from the first point.
+  const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+  const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+  int x = x1, y = y1;
+  if (dx >= dy) {
+    int error = 2 * dy - dx;
+    for (int i = 0; i <= dx; ++i) {
+      PutPixel(c, x, y, pixel);
+      if (error > 0) {
+        y += sy;
+        error -= 2 * dx;
+      }
+      error += 2 * dy;
+      x += sx;
+    }
+  } else {
+    int error = 2 * dx - dy;
+    for (int i = 0; i <= dy; ++i) {
+      PutPixel(c, x, y, pixel);
+      if (error > 0) {
+        x += sx;
+        error -= 2 * dy;
+      }
+      error += 2 * dx;
+      y += sy;
+    }
+  }
+}
+
+}  // namespace
+
+int PixelCoordinate(float v) {
+  // Far off the canvas is far enough: keep the conversion defined.
+  constexpr float kFar = 1.0e8f;
+  if (!(v == v)) return -1000000000;  // NaN
+  if (v > kFar) v = kFar;
+  if (v < -kFar) v = -kFar;
+  return v > 0.0f ? static_cast<int>(v + 0.5f) : static_cast<int>(v - 0.5f);
+}
+
+std::uint32_t ConvertColour(int colour) {
+  if (Canvas().BitsPerPixel == 16) return ToRgb565(colour);
+  return static_cast<std::uint32_t>(colour) & 0xFFFFFFu;
+}
+
+void OpenScreen(int mode, int bitsPerPixel) {
+  auto& c = Canvas();
+  const int generation = c.Generation + 1;
+  c = CanvasState{};
+  c.Generation = generation;
+  if (mode == kHelpMode) {
+    c.Width = 800;
+    c.Height = 600;
+  } else {
+    c.Width = 1280;
+    c.Height = 1024;
+  }
+  c.BitsPerPixel = bitsPerPixel == 16 ? 16 : 32;
+  const std::size_t pixels = static_cast<std::size_t>(c.Width) * static_cast<std::size_t>(c.Height);
+  if (c.BitsPerPixel == 16)
+    c.Pixels16.assign(pixels, 0);
+  else
+    c.Pixels32.assign(pixels, 0);
+  c.TextColumns = c.Width / kGlyphWidth;
+  c.TextRows = c.Height / kGlyphHeight;
+  c.Foreground = c.BitsPerPixel == 16 ? 0xFFFFu : 0xFFFFFFu;
+  c.Background = 0;
+  c.RowChanged.assign(static_cast<std::size_t>(c.Height), 1);
+  c.AnyRowChanged = true;
+}
+
+void SetTextPosition(int row, int column) {
+  auto& c = Canvas();
+  if (row > 0) c.CursorRow = row - 1;
+  if (column > 0) c.CursorColumn = column - 1;
+}
+
+void SetColors(int foreground, int background) {
+  if (!HasCanvas()) return;
+  auto& c = Canvas();
+  if (foreground >= 0) c.Foreground = ConvertColour(foreground);
+  if (background >= 0) c.Background = ConvertColour(background);
+}
+
+void PrintNewLine() {
+  if (!HasCanvas()) return;
+  LineFeed();
+}
+
+void PrintText(std::string_view text, bool newLine) {
+  if (!HasCanvas()) return;
+  auto& c = Canvas();
+  for (const char ch : text) {
+    if (ch == '\n') {
+      LineFeed();
+      continue;
+    }
+    if (c.CursorColumn >= c.TextColumns) LineFeed();
+    DrawCell(c.CursorRow, c.CursorColumn, static_cast<unsigned char>(ch));
+    ++c.CursorColumn;
+  }
+  if (newLine) LineFeed();
+}
+
+void PlotPixel(float x, float y, int colour) {
+  if (!HasCanvas()) return;
+  PutPixel(Canvas(), PixelCoordinate(x), PixelCoordinate(y), ConvertColour(colour));
+}
+
+void DrawLine(float x1, float y1, float x2, float y2, int colour, LineKind kind) {
+  if (!HasCanvas()) return;
+  const std::uint32_t pixel = ConvertColour(colour);
+  int ax = PixelCoordinate(x1), ay = PixelCoordinate(y1);
+  int bx = PixelCoordinate(x2), by = PixelCoordinate(y2);
+  switch (kind) {
+    case LineKind::Line:
+      DrawSolidLine(ax, ay, bx, by, pixel);
+      break;
+    case LineKind::Box:
+      if (ax > bx) std::swap(ax, bx);
+      if (ay > by) std::swap(ay, by);
+      DrawSolidLine(ax, ay, bx, ay, pixel);
+      DrawSolidLine(ax, by, bx, by, pixel);
+      DrawSolidLine(ax, ay, ax, by, pixel);
+      DrawSolidLine(bx, ay, bx, by, pixel);
+      break;
+    case LineKind::FilledBox:
+      if (ax > bx) std::swap(ax, bx);
+      if (ay > by) std::swap(ay, by);
+      FillRect(ax, ay, bx, by, pixel);
+      break;
+  }
+}
+
+void FillEllipse(float centreX, float centreY, float radius, int colour, float aspect) {
+  if (!HasCanvas()) return;
+  auto& c = Canvas();
+  if (!(radius > 0.0f) || !std::isfinite(radius)) return;
+  if (aspect == 0.0f)
+    aspect = static_cast<float>(c.Height) / static_cast<float>(c.Width) * 4.0f / 3.0f;
+  if (!(aspect > 0.0f) || !std::isfinite(aspect)) return;
+  double rx = radius, ry = radius;
+  if (aspect > 1.0f)
+    rx = static_cast<double>(radius) / aspect;
+  else
+    ry = static_cast<double>(radius) * aspect;
+  ry = std::min(ry, 4096.0);
+  const int cx = PixelCoordinate(centreX), cy = PixelCoordinate(centreY);
+  const std::uint32_t pixel = ConvertColour(colour);
+  const int rows = static_cast<int>(ry);
+  // Horizontal spans, one per pixel row, from the centre row outwards.
+  for (int dy = 0; dy <= rows; ++dy) {
+    const double f = 1.0 - (static_cast<double>(dy) * dy) / (ry * ry);
+    const double halfWidth = std::min(rx * std::sqrt(std::max(f, 0.0)), 1.0e6);
+    const int left = PixelCoordinate(static_cast<float>(cx - halfWidth));
+    const int right = PixelCoordinate(static_cast<float>(cx + halfWidth));
+    for (const int y : {cy - dy, cy + dy}) {
+      if (y < 0 || y >= c.Height) continue;
+      const int l = std::max(left, 0), r = std::min(right, c.Width - 1);
+      if (l <= r) FillRun(y, l, r, pixel);
+      if (dy == 0) break;
+    }
+  }
+}
+
+std::uint32_t PixelAt(int x, int y) {
+  const auto& c = Canvas();
+  if (x < 0 || y < 0 || x >= c.Width || y >= c.Height) return 0;
+  const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(c.Width) +
+                         static_cast<std::size_t>(x);
+  return c.BitsPerPixel == 16 ? c.Pixels16[at] : c.Pixels32[at];
+}
+
+}  // namespace vorn
