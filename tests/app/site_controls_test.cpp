@@ -54,26 +54,19 @@ TEST_F(SiteControlsTest, MenuClickRangesIncludeTheirEndsOnly) {
     Transfer transfer;
   };
   const int auto_ = kModeAuto;  // the start mode: nothing chosen leaves it
+  // clang-format off
   const Case cases[] = {
-      {740, 5, 1, auto_, 7, Transfer::None},
-      {741, 5, 1, kModeNormal, 7, Transfer::None},
-      {801, 5, 1, kModeNormal, 7, Transfer::None},
-      {802, 5, 1, kModeAuto, 0, Transfer::None},
-      {852, 5, 1, kModeAuto, 0, Transfer::None},
-      {853, 5, 1, kModePaused, 7, Transfer::None},
-      {909, 5, 1, kModePaused, 7, Transfer::None},
-      {910, 5, 1, kModeExit, 7, Transfer::EndProgram},
-      {957, 5, 1, kModeExit, 7, Transfer::EndProgram},
-      {958, 5, 1, kModeText, 7, Transfer::HelpPages},
-      {997, 5, 1, kModeText, 7, Transfer::HelpPages},
-      {998, 5, 1, auto_, 7, Transfer::None},
-      {770, 0, 1, auto_, 7, Transfer::None},
-      {770, 11, 1, kModeNormal, 7, Transfer::None},
-      {770, 12, 1, auto_, 7, Transfer::None},
-      {770, 5, 3, auto_, 7, Transfer::None},
-      {770, 5, 2, auto_, 7, Transfer::None},
-      {-1, -1, -1, auto_, 7, Transfer::None},
+      {740, 5, 1, auto_, 7, Transfer::None}, {741, 5, 1, kModeNormal, 7, Transfer::None},
+      {801, 5, 1, kModeNormal, 7, Transfer::None}, {802, 5, 1, kModeAuto, 0, Transfer::None},
+      {852, 5, 1, kModeAuto, 0, Transfer::None}, {853, 5, 1, kModePaused, 7, Transfer::None},
+      {909, 5, 1, kModePaused, 7, Transfer::None}, {910, 5, 1, kModeExit, 7, Transfer::EndProgram},
+      {957, 5, 1, kModeExit, 7, Transfer::EndProgram}, {958, 5, 1, kModeText, 7, Transfer::HelpPages},
+      {997, 5, 1, kModeText, 7, Transfer::HelpPages}, {998, 5, 1, auto_, 7, Transfer::None},
+      {770, 0, 1, auto_, 7, Transfer::None}, {770, 11, 1, kModeNormal, 7, Transfer::None},
+      {770, 12, 1, auto_, 7, Transfer::None}, {770, 5, 3, auto_, 7, Transfer::None},
+      {770, 5, 2, auto_, 7, Transfer::None}, {-1, -1, -1, auto_, 7, Transfer::None},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "x " << c.x << " y " << c.y << " buttons " << c.buttons);
     State.OperatingMode = kModeAuto;
