@@ -53,7 +53,9 @@ void Release(int x, int y, void (*control)()) {
 
 // A canvas coordinate to a whole pixel; aircraft far off the scope stay far
 // off the canvas.
-int NearestPixel(double v) { return static_cast<int>(std::nearbyint(std::clamp(v, -1e6, 1e6))); }
+int NearestPixel(double v) {
+  return static_cast<int>(std::nearbyint(std::clamp(v, -1e6, 1e6)));
+}
 
 // Clicks the aircraft's echo on the PPI scope.
 void ClickOnEcho(int slot) {
@@ -62,7 +64,9 @@ void ClickOnEcho(int slot) {
         DesignateTarget);
 }
 
-bool Waiting() { return State.Now < State.AutoStepTime + kStepWait; }
+bool Waiting() {
+  return State.Now < State.AutoStepTime + kStepWait;
+}
 
 void ShowCandidate() {
   SetTextPosition(4, 86);

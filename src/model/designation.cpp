@@ -67,8 +67,7 @@ void DrawButton(const ButtonBox& box, int colour) {
 }
 
 bool MouseUnchangedSince(const PanelMouse& saved) {
-  return State.MouseX == saved.X && State.MouseY == saved.Y &&
-         State.MouseButtons == saved.Buttons;
+  return State.MouseX == saved.X && State.MouseY == saved.Y && State.MouseButtons == saved.Buttons;
 }
 
 void SaveMouse(PanelMouse& saved) {

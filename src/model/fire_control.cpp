@@ -30,7 +30,9 @@ constexpr int kSolutionSteps = 5;
 
 constexpr std::string_view kBlankMessage = "               ";
 
-double FlyOutReach(double seconds) { return kFlyOutSpeed * seconds - kFlyOutDelayYards; }
+double FlyOutReach(double seconds) {
+  return kFlyOutSpeed * seconds - kFlyOutDelayYards;
+}
 
 void PostMessageLines(std::string_view line1, std::string_view line2) {
   PlaceMessageLine1();
@@ -59,8 +61,7 @@ void SolutionStep(int k) {
   if (k % 2 == 0)
     State.SolverAz = State.SolverAz + (State.PredAz - State.SolverAz) / 2;
   else
-    State.SolverTime =
-        State.SolverTime + (State.PredRange - State.MissileReach) / kFlyOutSpeed / 2;
+    State.SolverTime = State.SolverTime + (State.PredRange - State.MissileReach) / kFlyOutSpeed / 2;
 }
 
 // The computer proper, while the missile is ready on its launcher. It makes a
