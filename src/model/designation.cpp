@@ -96,8 +96,9 @@ void DesignateTarget() {
   // The window is tested on the azimuth and range the target motion derived
   // on the previous tick; azimuths are compared without wrapping at +-pi.
   for (std::size_t i = 1; i < kTargetSlots; ++i) {
-    if (std::abs(State.TargetAz[i] - clickAz) >= kClickAzWindow) continue;
-    if (std::abs(clickRange - State.TargetSlantRange[i]) >= kClickRangeWindow) continue;
+    const bool underClick = std::abs(State.TargetAz[i] - clickAz) < kClickAzWindow &&
+                            std::abs(clickRange - State.TargetSlantRange[i]) < kClickRangeWindow;
+    if (!underClick) continue;
     const double x = State.TargetX[i], y = State.TargetY[i], alt = State.TargetAlt[i];
     if (std::sqrt(x * x + y * y + alt * alt) < kTtrRangeLimit) {
       State.TargetDesignated = static_cast<int>(i);
