@@ -1,0 +1,204 @@
+#include "model/auto_crew.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <map>
+#include <vector>
+
+#include "app/site_controls.h"
+#include "model/designation.h"
+#include "model/missile.h"
+#include "support/console_test.h"
+
+namespace vorn {
+namespace {
+
+using test::ReadCanvasText;
+
+// Derives each aircraft's azimuth and slant range as the target motion does,
+// with the aircraft held still.
+void DeriveTable() {
+  for (std::size_t i = 1; i < kTargetSlots; ++i) {
+    const double x = State.TargetX[i], y = State.TargetY[i], alt = State.TargetAlt[i];
+    State.TargetAz[i] = std::atan2(y, x);
+    State.TargetSlantRange[i] = std::sqrt(x * x + y * y + alt * alt);
+  }
+}
+
+// The crew driven tick by tick over the start-up scenario, held still, with a
+// computer that reports a chosen intercept time for each engaged aircraft.
+class AutoCrewTest : public test::ConsoleTest {
+ protected:
+  void SetUp() override {
+    ConsoleTest::SetUp();
+    StartConsole();
+    State.OperatingMode = kModeAuto;
+    State.Now = 100.0;
+    DeriveTable();
+  }
+
+  void Tick() {
+    State.Now += 0.1;
+    RunAutoCrew();
+    DeriveTable();
+    if (State.MissilePhase == kPhaseReady) {
+      State.ComputerSettled = State.TargetTracked != 0 ? 1 : 0;
+      State.TimeToIntercept = Intercept[static_cast<std::size_t>(State.TargetTracked)];
+    }
+    Designated.push_back(State.TargetDesignated);
+  }
+
+  // Ticks until the crew is at the step, at most the given number of ticks.
+  bool RunToStep(int step, int maxTicks = 400) {
+    for (int i = 0; i < maxTicks; ++i) {
+      Tick();
+      if (State.AutoEngagementCount == step) return true;
+    }
+    return false;
+  }
+
+  // One scan from its start; the slot it settles on, or 0 when it starts over.
+  int Scan() {
+    State.AutoEngagementCount = 0;
+    Tick();
+    for (int i = 0; i < 400; ++i) {
+      Tick();
+      if (State.AutoEngagementCount == 5) return State.AutoBestSlot;
+      if (State.AutoEngagementCount == 0) return 0;
+    }
+    ADD_FAILURE() << "the scan did not end";
+    return -1;
+  }
+
+  std::array<double, kTargetSlots> Intercept = {0, 80, 60, 45, 70, 40, 40, 40};
+  std::vector<int> Designated;  // the designated slot after each tick
+};
+
+TEST_F(AutoCrewTest, ScanChallengesExaminesHostilesThenFiresAtTheSoonest) {
+  Tick();
+  EXPECT_EQ(State.IffMode1, 1);
+  ASSERT_TRUE(RunToStep(5));
+  EXPECT_EQ(State.AutoBestSlot, 3);
+  EXPECT_EQ(State.AutoBestTime, 45);
+  EXPECT_EQ(State.TargetTracked, 3);
+  EXPECT_EQ(ReadCanvasText(4, 86, 34), "Designated Target =  7            ");
+
+  // Each hostile in slot order, each held at least 1.5 s, then the best
+  // again; the friendlies are never designated.
+  std::vector<int> order;
+  std::map<int, int> ticksHeld;
+  for (const int slot : Designated) {
+    if (slot != 0 && (order.empty() || order.back() != slot)) order.push_back(slot);
+    ++ticksHeld[slot];
+  }
+  EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4, 3}));
+  for (const int slot : {1, 2, 4}) EXPECT_GE(ticksHeld[slot], 15) << "slot " << slot;
+  for (const int slot : {1, 2}) EXPECT_LE(ticksHeld[slot], 19) << "slot " << slot;
+
+  // Stops the challenge after 1.5 s, fires, and holds FIRE for 1.5 s.
+  const double designatedAt = State.Now;
+  ASSERT_TRUE(RunToStep(6));
+  EXPECT_GE(State.Now, designatedAt + 1.5 - 1e-9);
+  EXPECT_EQ(State.IffMode1, 0);
+  Tick();
+  EXPECT_EQ(State.AutoEngagementCount, 7);
+  EXPECT_EQ(State.FireCommand, 1);
+  State.MissilePhase = kPhaseSettleGyro;  // launched
+  const double firedAt = State.Now;
+  ASSERT_TRUE(RunToStep(8));
+  EXPECT_GE(State.Now, firedAt + 1.5 - 1e-9);
+  EXPECT_EQ(State.FireCommand, 0);
+
+  // Challenges again close to the intercept, and scans again at the burst.
+  State.MissilePhase = kPhaseCruise;
+  State.TimeToIntercept = 20;
+  Tick();
+  EXPECT_EQ(State.IffMode1, 0);
+  State.TimeToIntercept = 14.9;
+  Tick();
+  EXPECT_EQ(State.IffMode1, 1);
+  EXPECT_EQ(State.AutoEngagementCount, 8);
+  State.MissilePhase = kPhaseBurst;
+  Tick();
+  EXPECT_EQ(State.AutoEngagementCount, 0);
+}
+
+TEST_F(AutoCrewTest, KeepsTheSoonestInterceptOutsideTheDeadZone) {
+  // Slot 2 flies above 10,000 yards, slots 1, 3 and 4 below or at it.
+  State.TargetAlt[3] = 10000;
+  Intercept = {0, 31, 31, 30, 12, 0, 0, 0};
+  EXPECT_EQ(Scan(), 1);  // 30 s at 10,000 yards is inside; the tie goes to slot 1
+  EXPECT_EQ(State.AutoBestTime, 31);
+
+  Intercept = {0, 31, 45, 30.000001, 12, 0, 0, 0};
+  EXPECT_EQ(Scan(), 3);  // just beyond 30 s is outside
+
+  Intercept = {0, 31, 20, 30, 12, 0, 0, 0};
+  EXPECT_EQ(Scan(), 2);  // above 10,000 yards is outside whatever the time
+
+  State.TargetAlt[3] = 10000.000001;
+  Intercept = {0, 31, 31, 30, 12, 0, 0, 0};
+  EXPECT_EQ(Scan(), 3);
+}
+
+TEST_F(AutoCrewTest, StartsOverWithoutFiringWhenNothingQualifies) {
+  State.TargetAlt[2] = 5000;
+  Intercept = {0, 25, 30, 12, 29.9, 0, 0, 0};
+  EXPECT_EQ(Scan(), 0);
+  EXPECT_EQ(State.FireCommand, 0);
+  Tick();  // the next scan starts at once
+  EXPECT_EQ(State.AutoEngagementCount, 1);
+  EXPECT_EQ(State.AutoCandidate, 1);
+
+  // An unsettled solution is not judged at all.
+  Intercept = {0, 40, 40, 40, 40, 0, 0, 0};
+  State.TargetAlt[2] = 13333.33333333333;
+  State.AutoEngagementCount = 0;
+  Tick();
+  for (int i = 0; i < 400 && State.AutoEngagementCount != 0; ++i) {
+    Tick();
+    if (State.TargetTracked != 0) State.ComputerSettled = 0;
+  }
+  EXPECT_EQ(State.AutoEngagementCount, 0);
+  EXPECT_EQ(State.AutoBestSlot, 0);
+
+  // Below RED the FIRE press is refused and the crew starts over.
+  Intercept = {0, 80, 60, 45, 70, 0, 0, 0};
+  State.AlertStatus = 2.0;
+  ASSERT_EQ(Scan(), 3);
+  ASSERT_TRUE(RunToStep(6));
+  Tick();
+  EXPECT_EQ(State.FireCommand, 0);
+  EXPECT_EQ(State.AutoEngagementCount, 0);
+}
+
+// The whole crew inside the console's own loop, in Auto mode.
+class AutoCrewConsoleTest : public test::ConsoleTest {};
+
+TEST_F(AutoCrewConsoleTest, ScansAndFiresAtAHostileThroughTheLoop) {
+  StartConsole();
+  State.OperatingMode = kModeAuto;
+  DeriveTable();
+  RunTicks(1);
+  EXPECT_EQ(State.IffMode1, 1);
+
+  std::vector<int> order;
+  for (int tick = 0; tick < 300 && State.AutoEngagementCount != 7; ++tick) {
+    RunTicks(1);
+    const int slot = State.TargetDesignated;
+    if (slot != 0 && (order.empty() || order.back() != slot)) order.push_back(slot);
+  }
+  ASSERT_EQ(State.AutoEngagementCount, 7);
+  ASSERT_GE(order.size(), 5u);
+  EXPECT_EQ(std::vector<int>(order.begin(), order.begin() + 4), (std::vector<int>{1, 2, 3, 4}));
+  for (const int slot : order) EXPECT_LE(slot, 4);
+  EXPECT_EQ(State.TargetTracked, order.back());
+  EXPECT_EQ(State.FireCommand, 1);
+  EXPECT_EQ(State.IffMode1, 0);
+  EXPECT_EQ(ReadCanvasText(4, 86, 34), "Designated Target =  7            ");
+}
+
+}  // namespace
+}  // namespace vorn

@@ -1,0 +1,332 @@
+#include "model/designation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "app/site_controls.h"
+#include "display/canvas.h"
+#include "model/fire_control.h"
+#include "model/missile.h"
+#include "support/console_test.h"
+
+namespace vorn {
+namespace {
+
+using test::Colour;
+using test::ReadCanvasText;
+
+class DesignationTest : public test::ConsoleTest {
+ protected:
+  void SetUp() override {
+    ConsoleTest::SetUp();
+    StartConsole();
+  }
+
+  // Puts an aircraft at (x, y, alt) with the azimuth and slant range the
+  // target motion would have derived for it.
+  static void PlaceAircraft(int slot, double x, double y, double alt) {
+    const auto i = static_cast<std::size_t>(slot);
+    State.TargetX[i] = x;
+    State.TargetY[i] = y;
+    State.TargetAlt[i] = alt;
+    State.TargetAz[i] = std::atan2(y, x);
+    State.TargetSlantRange[i] = std::sqrt(x * x + y * y + alt * alt);
+  }
+
+  // Moves every aircraft of the scenario far off, so only the placed ones
+  // can be under a click.
+  static void ClearSky() {
+    for (int slot = 1; slot <= 7; ++slot) PlaceAircraft(slot, 0, 290000, 5000);
+  }
+
+  static void Mouse(int x, int y, int buttons) {
+    State.MouseX = x;
+    State.MouseY = y;
+    State.MouseButtons = buttons;
+  }
+
+  // The PPI pixel of a position in yards.
+  static int PpiX(double x) { return static_cast<int>(std::lround(265 + x / 1500)); }
+  static int PpiY(double y) { return static_cast<int>(std::lround(770 - y / 1500)); }
+
+  static void Engage(int slot) {
+    State.TargetDesignated = slot;
+    State.TargetTracked = slot;
+    State.ComputerSettled = 1;
+  }
+};
+
+bool MessageLinesArePlaced() {
+  State.MessageClearTime = -1.0;
+  PlaceMessageLine1();
+  SetColors(0xFFFFFF, -1);
+  return State.MessageClearTime != -1.0;
+}
+
+TEST_F(DesignationTest, ClickOnEmptyScopeDropsTheEngagementOutsideItNothing) {
+  ClearSky();
+  Engage(3);
+  Mouse(64, 770, 1);  // just left of the scope square
+  DesignateTarget();
+  EXPECT_EQ(State.TargetTracked, 3);
+  EXPECT_EQ(State.ComputerSettled, 1);
+
+  Mouse(465, 970, 1);  // the square's far corner: empty sky
+  DesignateTarget();
+  EXPECT_EQ(State.TargetDesignated, 0);
+  EXPECT_EQ(State.TargetTracked, 0);
+  EXPECT_EQ(State.ComputerSettled, 0);
+}
+
+TEST_F(DesignationTest, AnyButtonDesignatesAnAircraftUnderTheClick) {
+  ClearSky();
+  PlaceAircraft(2, 60000, 30000, 4000);
+  for (const int buttons : {1, 2, 4, 3}) {
+    State.TargetDesignated = State.TargetTracked = 0;
+    Mouse(PpiX(60000), PpiY(30000), buttons);
+    DesignateTarget();
+    EXPECT_EQ(State.TargetDesignated, 2) << "buttons " << buttons;
+    EXPECT_EQ(State.TargetTracked, 2) << "buttons " << buttons;
+  }
+  // No button, nothing happens.
+  Engage(5);
+  Mouse(PpiX(60000), PpiY(30000), 0);
+  DesignateTarget();
+  EXPECT_EQ(State.TargetTracked, 5);
+}
+
+TEST_F(DesignationTest, TrackingRadarReachesJustShortOf199000Yards) {
+  ClearSky();
+  PlaceAircraft(1, 199000, 0, 0);
+  Mouse(PpiX(199000), 770, 1);
+  DesignateTarget();
+  EXPECT_EQ(State.TargetTracked, 0);
+
+  PlaceAircraft(1, 198999, 0, 0);
+  DesignateTarget();
+  EXPECT_EQ(State.TargetTracked, 1);
+
+  // The limit is taken on where the aircraft is now, the window on where it
+  // was at the last tick.
+  State.TargetX[1] = 199001;
+  DesignateTarget();
+  EXPECT_EQ(State.TargetTracked, 0);
+}
+
+TEST_F(DesignationTest, HighestQualifyingSlotUnderTheClickWins) {
+  ClearSky();
+  PlaceAircraft(2, 60000, 30000, 4000);
+  PlaceAircraft(4, 63000, 31000, 4000);
+  PlaceAircraft(6, 58000, 29000, 4000);
+  Mouse(PpiX(60000), PpiY(30000), 1);
+  DesignateTarget();
+  EXPECT_EQ(State.TargetTracked, 6);
+
+  // A higher slot out of the radar's reach does not take it from a lower one.
+  ClearSky();
+  PlaceAircraft(2, 190000, 0, 4000);
+  PlaceAircraft(5, 198000, 0, 30000);
+  Mouse(PpiX(192000), 770, 1);
+  DesignateTarget();
+  EXPECT_EQ(State.TargetTracked, 2);
+}
+
+TEST_F(DesignationTest, HeldButtonFollowsTheAircraftOnlyWithinTheClicksWindow) {
+  ClearSky();
+  PlaceAircraft(3, 0, 90000, 4000);
+  Mouse(PpiX(0), PpiY(90000), 2);
+  DesignateTarget();
+  ASSERT_EQ(State.TargetTracked, 3);
+
+  // Moves 8 degrees round and 8,000 yards out: still in the window.
+  const double az = std::atan2(90000.0, 0.0) + 8 * std::numbers::pi / 180;
+  PlaceAircraft(3, 98000 * std::cos(az), 98000 * std::sin(az), 4000);
+  State.ComputerSettled = 1;
+  DesignateTarget();
+  EXPECT_EQ(State.TargetTracked, 3);
+  EXPECT_EQ(State.ComputerSettled, 0);  // dropped and taken again
+
+  PlaceAircraft(3, 0, 101000, 4000);  // 11,000 yards out
+  DesignateTarget();
+  EXPECT_EQ(State.TargetTracked, 0);
+
+  // Azimuths are compared unwrapped: either side of due west, 1.2 degrees
+  // apart on the scope, are far apart for the window.
+  PlaceAircraft(1, -120000, 1000, 4000);
+  Mouse(PpiX(-120000), PpiY(-1500), 1);
+  DesignateTarget();
+  EXPECT_EQ(State.TargetTracked, 0);
+  Mouse(PpiX(-120000), PpiY(1500), 1);
+  DesignateTarget();
+  EXPECT_EQ(State.TargetTracked, 1);
+}
+
+TEST_F(DesignationTest, ClicksAreIgnoredWhileTheMissileIsNotReady) {
+  ClearSky();
+  PlaceAircraft(2, 60000, 30000, 4000);
+  Engage(1);
+  for (const int phase : {kPhaseSettleGyro, kPhaseCruise, kPhaseBurst}) {
+    State.MissilePhase = phase;
+    Mouse(PpiX(60000), PpiY(30000), 1);
+    DesignateTarget();
+    Mouse(300, 600, 1);
+    DesignateTarget();
+    EXPECT_EQ(State.TargetTracked, 1);
+    EXPECT_EQ(State.TargetDesignated, 1);
+    EXPECT_EQ(State.ComputerSettled, 1);
+  }
+}
+
+TEST_F(DesignationTest, DesignationMessageTexts) {
+  if (!MessageLinesArePlaced()) GTEST_SKIP() << "message lines not placed yet";
+  ClearSky();
+  PlaceAircraft(1, 199000, 0, 0);
+  Mouse(PpiX(199000), 770, 1);
+  DesignateTarget();
+  EXPECT_EQ(ReadCanvasText(50, 76, 15), "Out of         ");
+  EXPECT_EQ(ReadCanvasText(51, 76, 15), "TTR Range      ");
+  EXPECT_EQ(test::CellForeground(50, 76), Colour(0xFF0000));
+  EXPECT_EQ(State.Canvas.Foreground, Colour(0xFFFFFF));
+
+  PlaceAircraft(1, 150000, 0, 0);
+  Mouse(PpiX(150000), 770, 1);
+  DesignateTarget();
+  EXPECT_EQ(ReadCanvasText(50, 76, 15), std::string(15, ' '));
+  EXPECT_EQ(ReadCanvasText(51, 76, 15), std::string(15, ' '));
+}
+
+// The IFF and FIRE panels.
+class PanelTest : public DesignationTest {};
+
+TEST_F(PanelTest, PanelsActOnlyWhenTheMouseChanges) {
+  // The saved copies start at (0, 0, 0): an unmoved mouse draws nothing.
+  Mouse(0, 0, 0);
+  UpdateIffPanel();
+  UpdateFirePanel();
+  EXPECT_EQ(PixelAt(620, 720), 0u);
+  EXPECT_EQ(PixelAt(620, 920), 0u);
+  EXPECT_EQ(ReadCanvasText(43, 75, 13), std::string(13, ' '));
+
+  Mouse(10, 10, 0);
+  UpdateIffPanel();
+  UpdateFirePanel();
+  EXPECT_EQ(ReadCanvasText(43, 75, 13), "IFF Challenge");
+  EXPECT_EQ(ReadCanvasText(48, 76, 12), "Mode1  Mode2");
+  EXPECT_EQ(ReadCanvasText(60, 77, 12), "FIRE  Manual");
+  EXPECT_EQ(ReadCanvasText(61, 77, 12), "      Burst ");
+  EXPECT_EQ(PixelAt(620, 720), Colour(0x808000));
+  EXPECT_EQ(PixelAt(670, 720), Colour(0x808000));
+  EXPECT_EQ(PixelAt(620, 920), Colour(0x800000));
+  EXPECT_EQ(PixelAt(670, 920), Colour(0x800000));
+  // The boxes cover their corners.
+  EXPECT_EQ(test::CountPixels(600, 700, 640, 740, 0x808000), 41 * 41);
+
+  // FIRE accepted, then the engagement lost without a mouse change: the
+  // panel is not re-evaluated until the mouse moves, wherever it goes.
+  Engage(1);
+  Mouse(620, 920, 1);
+  UpdateFirePanel();
+  ASSERT_EQ(State.FireCommand, 1);
+  State.TargetTracked = 0;
+  UpdateFirePanel();
+  EXPECT_EQ(State.FireCommand, 1);
+  Mouse(300, 300, 1);
+  UpdateFirePanel();
+  EXPECT_EQ(State.FireCommand, 0);
+  EXPECT_EQ(PixelAt(620, 920), Colour(0xFFFF00));
+}
+
+TEST_F(PanelTest, HeldButtonKeepsItsStateOffTheButton) {
+  Mouse(620, 720, 1);
+  UpdateIffPanel();
+  EXPECT_EQ(State.IffMode1, 1);
+  EXPECT_EQ(PixelAt(620, 720), Colour(0xFFFF00));
+  Mouse(700, 500, 1);  // dragged off
+  UpdateIffPanel();
+  Mouse(700, 500, 0);  // released elsewhere
+  UpdateIffPanel();
+  EXPECT_EQ(State.IffMode1, 1);
+  EXPECT_EQ(PixelAt(620, 720), Colour(0xFFFF00));
+
+  // Only the left button alone works a panel button, strictly inside it.
+  Mouse(670, 720, 3);
+  UpdateIffPanel();
+  EXPECT_EQ(State.IffMode2, 0);
+  Mouse(650, 720, 1);  // on the box's edge
+  UpdateIffPanel();
+  EXPECT_EQ(State.IffMode2, 0);
+  Mouse(651, 739, 1);
+  UpdateIffPanel();
+  EXPECT_EQ(State.IffMode2, 1);
+  EXPECT_EQ(State.IffMode1, 1);
+
+  // Over the button with no button pressed turns it off.
+  Mouse(620, 720, 0);
+  UpdateIffPanel();
+  EXPECT_EQ(State.IffMode1, 0);
+  EXPECT_EQ(PixelAt(620, 720), Colour(0x808000));
+}
+
+TEST_F(PanelTest, FireIsRefusedWithoutAnEngagedAircraftOrBelowRed) {
+  Mouse(620, 920, 1);
+  UpdateFirePanel();
+  EXPECT_EQ(State.FireCommand, 0);
+  EXPECT_EQ(PixelAt(620, 920), Colour(0xFFFF00));
+
+  Engage(2);
+  State.AlertStatus = 2.0;  // BLUE
+  Mouse(621, 920, 1);
+  UpdateFirePanel();
+  EXPECT_EQ(State.FireCommand, 0);
+  EXPECT_EQ(PixelAt(620, 920), Colour(0xFFFF00));
+  UpdateFireControl();
+  FlyMissile();
+  EXPECT_EQ(State.MissilePhase, kPhaseReady);
+}
+
+TEST_F(PanelTest, FireAtRedIsAcceptedEvenBeyond150Seconds) {
+  State.TrackX = 150000;
+  State.TrackVX = 600;
+  Engage(3);
+  for (int tick = 0; tick < 5; ++tick) UpdateFireControl();
+  ASSERT_EQ(State.ComputerSettled, 0);
+  ASSERT_GT(State.TimeToIntercept, 149);
+
+  Mouse(620, 920, 1);
+  UpdateFirePanel();
+  EXPECT_EQ(State.FireCommand, 1);
+  EXPECT_EQ(PixelAt(620, 920), Colour(0xFF0000));
+  Mouse(620, 920, 0);
+  UpdateFirePanel();
+  EXPECT_EQ(State.FireCommand, 0);
+  EXPECT_EQ(PixelAt(620, 920), Colour(0x800000));
+}
+
+TEST_F(PanelTest, ManualBurstAbandonsTheFlightFromRollStabilisation) {
+  for (const int phase : {kPhaseReady, kPhaseSettleGyro, kPhaseBoost}) {
+    State.MissilePhase = phase;
+    Mouse(670, 920, 0);
+    UpdateFirePanel();
+    Mouse(670, 920, 1);
+    UpdateFirePanel();
+    EXPECT_EQ(State.BurstCommand, 0) << "phase " << phase;
+    EXPECT_EQ(State.MissilePhase, phase);
+    EXPECT_EQ(PixelAt(670, 920), Colour(0xFFFF00));
+  }
+  for (const int phase : {kPhaseRollStab, kPhaseDive, kPhaseCruise, kPhaseBurst}) {
+    State.MissilePhase = phase;
+    Mouse(670, 920, 0);
+    UpdateFirePanel();
+    Mouse(670, 920, 1);
+    UpdateFirePanel();
+    EXPECT_EQ(State.BurstCommand, 1) << "phase " << phase;
+    EXPECT_EQ(State.MissilePhase, kPhaseReady);
+    EXPECT_EQ(PixelAt(670, 920), Colour(0xFF0000));
+  }
+}
+
+}  // namespace
+}  // namespace vorn
