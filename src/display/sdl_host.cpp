@@ -10,6 +10,7 @@ namespace vorn {
 namespace {
 
 constexpr int kFramesPerSecond = 60;
+constexpr const char* kNoDisplay = "no display to show it on (neither DISPLAY nor WAYLAND_DISPLAY is set)";
 
 int ButtonBit(Uint8 button) {
   switch (button) {
@@ -58,7 +59,7 @@ SdlHost::~SdlHost() {
   if (texture_ != nullptr) SDL_DestroyTexture(texture_);
   if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
-  if (window_ != nullptr || !error_.empty()) SDL_Quit();
+  SDL_Quit();
 }
 
 bool SdlHost::Open() {
@@ -66,8 +67,24 @@ bool SdlHost::Open() {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  const bool noDisplay = SDL_getenv("DISPLAY") == nullptr &&
+                         SDL_getenv("WAYLAND_DISPLAY") == nullptr &&
+                         SDL_getenv("SDL_VIDEODRIVER") == nullptr;
+  if (noDisplay) {
+    error_ = kNoDisplay;
+    return false;
+  }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error_ = SDL_GetError();
+    return false;
+  }
+  // Without a display SDL falls back to drivers that show nothing; a console
+  // nobody can see is a failure, unless such a driver was asked for.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const bool invisible = driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 ||
+                                               SDL_strcmp(driver, "dummy") == 0);
+  if (invisible && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+    error_ = kNoDisplay;
     return false;
   }
   secondsPerCount_ = 1.0 / static_cast<double>(SDL_GetPerformanceFrequency());
