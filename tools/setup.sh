@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Sets up a Debian or Ubuntu machine for vorn and then either runs the console
+# ("run", the default) or builds and passes every test ("test"). Packages that
+# are missing are installed with apt-get first (through sudo when not root).
+set -euo pipefail
+
+mode=${1:-run}
+cd "$(dirname "$0")/.."
+
+packages=(g++ cmake make pkg-config libsdl2-dev)
+if [ "$mode" = test ]; then
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool imagemagick x11-utils libx11-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+case "$mode" in
+  run)
+    cmake --preset release >/dev/null
+    cmake --build --preset release --target vorn
+    exec build/release/vorn
+    ;;
+  test)
+    cmake --workflow --preset debug
+    ;;
+  *)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac
