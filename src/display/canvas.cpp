@@ -116,6 +116,11 @@ void LineFeed() {
 // points). Returns false when nothing of it lies on the canvas.
 bool ClipSegment(int& x1, int& y1, int& x2, int& y2) {
   const auto& c = Canvas();
+  const auto inside = [&c](int x, int y) {
+    return static_cast<unsigned>(x) < static_cast<unsigned>(c.Width) &&
+           static_cast<unsigned>(y) < static_cast<unsigned>(c.Height);
+  };
+  if (inside(x1, y1) && inside(x2, y2)) return true;  // the common case: nothing to cut
   const double xmin = 0, ymin = 0, xmax = c.Width - 1, ymax = c.Height - 1;
   const double dx = static_cast<double>(x2) - x1, dy = static_cast<double>(y2) - y1;
   double t0 = 0.0, t1 = 1.0;
