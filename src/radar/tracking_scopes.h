@@ -9,12 +9,15 @@ namespace vorn {
 inline constexpr int kTtrColumns = 454;
 
 struct TrackingScopeState {
-  double TtrRange = 30000.0;  // the TTR range gate, yards
-  double TtrNoiseLevel = 0.0;
-  double NextScopeTime = 0.0;
-  int ScopeClockSet = 0;
-  std::array<int, kTtrColumns> TtrTraceTop{};  // segment ends last drawn, relative to the baseline
+  double TtrRange = 30000.0;   // the TTR range gate, yards; never below 8000
+  double TtrNoiseLevel = 0.0;  // grass amplitude of the TTR trace, 1.0 = full
+  double NextScopeTime = 0.0;  // when the next 0.2 s refresh of both scopes is due
+  int ScopeClockSet = 0;       // NextScopeTime has been set by the first call
+  // Ends of the segment last drawn in each TTR column, pixels from the
+  // baseline (negative = above it).
+  std::array<int, kTtrColumns> TtrTraceTop{};
   std::array<int, kTtrColumns> TtrTraceBottom{};
+  // The MTR polyline last drawn: columns, and rows from its baseline.
   std::array<int, 10> MtrTraceX{};
   std::array<int, 10> MtrTraceY{};
 };
