@@ -3,7 +3,6 @@
 // four pens that record the engagement on them while the computer is settled.
 
 #include <array>
-#include <cstdint>
 #include <vector>
 
 namespace vorn {
