@@ -12,9 +12,9 @@ namespace {
 
 constexpr double kTickSeconds = 0.1;
 constexpr double kPi = 3.141592653589793;
-constexpr long kWeavePeriod = 140;        // tenths of a second: one weave cycle is 14 s
-constexpr double kWeaveYardsPerG = 245.0;  // weave displacement per g of evasion
-constexpr double kPictureRange = 300000.0;     // ground range beyond which an aircraft is replaced
+constexpr long kWeavePeriod = 140;              // tenths of a second: one weave cycle is 14 s
+constexpr double kWeaveYardsPerG = 245.0;       // weave displacement per g of evasion
+constexpr double kPictureRange = 300000.0;      // ground range beyond which an aircraft is replaced
 constexpr double kNewcomerMinRange = 250000.0;  // inner edge of the ring a newcomer starts on
 
 // The weave factor at the current time: one full sine cycle every 14 s,
@@ -40,9 +40,9 @@ void UpdateTrack(int i) {
     PrintText("                       ", true);
   } else {
     const double heading = std::atan2(State.TargetVY[s], State.TargetVX[s]);
-    const double climb =
-        std::atan2(State.TrackVZ, std::sqrt(State.TargetVX[s] * State.TargetVX[s] +
-                                            State.TargetVY[s] * State.TargetVY[s]));
+    const double climb = std::atan2(
+        State.TrackVZ,
+        std::sqrt(State.TargetVX[s] * State.TargetVX[s] + State.TargetVY[s] * State.TargetVY[s]));
     State.TrackX = State.TargetX[s] + State.WeaveOffset * std::sin(heading);
     State.TrackY = State.TargetY[s] + State.WeaveOffset * std::cos(heading);
     State.TrackAlt = State.TargetAlt[s] + State.WeaveOffset * std::cos(climb);
@@ -67,12 +67,14 @@ void UpdateTrack(int i) {
   // Bearing, range and speed come from the true aircraft, without the weave.
   State.TrackAz = State.TargetAz[s];
   State.TrackSlantRange = State.TargetSlantRange[s];
-  State.TrackGroundSpeed = std::sqrt(State.TargetVX[s] * State.TargetVX[s] +
-                                     State.TargetVY[s] * State.TargetVY[s]);
+  State.TrackGroundSpeed =
+      std::sqrt(State.TargetVX[s] * State.TargetVX[s] + State.TargetVY[s] * State.TargetVY[s]);
 }
 
 // A fresh uniform offset in yards in (-300000, 300000].
-double RandomCoordinate() { return kPictureRange * (1.0 - 2.0 * NextRandom(1)); }
+double RandomCoordinate() {
+  return kPictureRange * (1.0 - 2.0 * NextRandom(1));
+}
 
 }  // namespace
 

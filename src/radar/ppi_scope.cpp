@@ -14,7 +14,7 @@ namespace vorn {
 namespace {
 
 constexpr double kSweepStep = 0.00174532925199433;  // 0.1 degree
-constexpr double kSweepWrap = -3.140719988963796;    // -(pi - 0.05 degree)
+constexpr double kSweepWrap = -3.140719988963796;   // -(pi - 0.05 degree)
 constexpr double kPi = 3.141592653589793;
 constexpr double kSixtyDegrees = 1.047197551196598;
 constexpr double kHundredTwentyDegrees = 2.094395102393195;
@@ -77,12 +77,19 @@ static_assert(kFaded[6] == 6 && kFaded[7] == 6 && kFaded[255] == 235);
 // Grid cells (PpiCell) under one beam at every radial sample.
 using BeamCells = std::array<std::int32_t, kSamples>;
 
+// Where the processor has them, the cell loop runs on the wider AVX2
+// registers: the same arithmetic bit for bit (no fused multiply-add).
+#if defined(__x86_64__)
+#define VORN_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define VORN_WIDE_VECTORS
+#endif
+
 // The cells of a direction (c, s) and of its opposite (-c, -s), which share
 // one cosine and sine. The cell index is formed in double, where it is exact,
-// so each sample needs one conversion. Where the processor has them, the loop
-// runs on the wider AVX2 registers (the same arithmetic, bit for bit: no
-// fused multiply-add is involved).
-__attribute__((target_clones("avx2", "default"))) void ComputeBeamCells(double c, double s, BeamCells& ahead, BeamCells& behind) {
+// so each sample needs one conversion.
+VORN_WIDE_VECTORS
+void ComputeBeamCells(double c, double s, BeamCells& ahead, BeamCells& behind) {
   const double nc = -c, ns = -s;
   for (int k = 0; k < kSamples; ++k) {
     const double r = kRadii[static_cast<std::size_t>(k)];
@@ -211,8 +218,8 @@ void StepPpiSweep() {
   BeamCells live, beam3, beam5, beam2, beam4, beam1;
   ComputeBeamCells(std::cos(a), std::sin(a), live, beam3);
   ComputeBeamCells(std::cos(a - kSixtyDegrees), std::sin(a - kSixtyDegrees), beam5, beam2);
-  ComputeBeamCells(std::cos(a - kHundredTwentyDegrees), std::sin(a - kHundredTwentyDegrees),
-                   beam4, beam1);
+  ComputeBeamCells(std::cos(a - kHundredTwentyDegrees), std::sin(a - kHundredTwentyDegrees), beam4,
+                   beam1);
 
   FindTrackSector();
   FindEchoes();
@@ -258,8 +265,7 @@ void DrawPpiMarkings() {
     const double tx = std::nearbyint(265.0 + 240.0 * sn);
     SetTextPosition(static_cast<int>(std::nearbyint(ty / 16.0)),
                     static_cast<int>(std::nearbyint(tx / 8.0)));
-    PrintText(std::to_string(static_cast<int>(std::floor(theta * kDegreesPerRadian + 0.01))),
-              true);
+    PrintText(std::to_string(static_cast<int>(std::floor(theta * kDegreesPerRadian + 0.01))), true);
   }
 }
 

@@ -16,7 +16,9 @@ inline constexpr std::int8_t kPpiNeverPainted = 10;  // phase of a pixel no beam
 // Where grid cell (x, y) lives in the two grids. Columns are padded to a
 // power of two so the sweep can take a cell index apart with a shift; the
 // padding cells are never used.
-constexpr int PpiCell(int x, int y) { return x * kPpiColumnStride + y; }
+constexpr int PpiCell(int x, int y) {
+  return x * kPpiColumnStride + y;
+}
 
 struct PpiState {
   double SweepAngle = 0.0;  // the live beam, radians counter-clockwise from east
