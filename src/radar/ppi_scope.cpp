@@ -1,11 +1,272 @@
 #include "radar/ppi_scope.h"
 
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
 #include "app/console_state.h"
+#include "display/canvas.h"
+#include "display/services.h"
 
 namespace vorn {
 
-void StepPpiSweep() {}
+namespace {
 
-void DrawPpiMarkings() {}
+constexpr double kSweepStep = 0.00174532925199433;  // 0.1 degree
+constexpr double kSweepWrap = -3.140719988963796;   // -(pi - 0.05 degree)
+constexpr double kPi = 3.141592653589793;
+constexpr double kSixtyDegrees = 1.047197551196598;
+constexpr double kHundredTwentyDegrees = 2.094395102393195;
+constexpr double kOneDegree = 0.0174532925199433;
+constexpr double kTenDegrees = 0.174532925199433;
+constexpr double kTwentyDegrees = 0.349065850398866;
+constexpr double kSectorsPerRadian = 42.97183463481173;  // 135 / pi: sectors 4/3 degree wide
+constexpr double kYardsPerPixel = 1500.0;
+constexpr double kFade = 0.92;        // brightness kept by each decay beam
+constexpr double kNoiseScale = 76.5;  // noise brightness at the centre, before the taper
+constexpr int kEchoBrightness = 225;
+constexpr int kMarkerBrightness = 255;
+constexpr int kScreenLeft = 65;     // screen x of grid column 0
+constexpr int kScreenBottom = 970;  // screen y of grid row 0 (grid y grows upwards)
+
+// The radial samples of a beam: r = 2.0, 2.8, ... while r <= 200, accumulated
+// in double exactly as the beam walks outwards.
+constexpr int CountSamples() {
+  int n = 0;
+  for (double r = 2.0; r <= 200.0; r += 0.8) ++n;
+  return n;
+}
+constexpr int kSamples = CountSamples();
+static_assert(kSamples == 248);
+
+constexpr std::array<double, kSamples> kRadii = [] {
+  std::array<double, kSamples> radii{};
+  double r = 2.0;
+  for (double& out : radii) {
+    out = r;
+    r += 0.8;
+  }
+  return radii;
+}();
+
+// Noise tapers linearly from the centre to nothing at the edge.
+constexpr std::array<double, kSamples> kNoiseTaper = [] {
+  std::array<double, kSamples> taper{};
+  for (int k = 0; k < kSamples; ++k) taper[k] = 1.0 - kRadii[k] / 200.0;
+  return taper;
+}();
+
+// Nearest integer, ties to even, for |v| < 2^51, as a double. Adding
+// 1.5 * 2^52 leaves no fraction bits in the mantissa, so the default rounding
+// mode does the work; unlike a call to nearbyint these are two plain adds
+// that the loops below can vectorise, and they work at compile time too.
+constexpr double RoundHalfEven(double v) {
+  constexpr double kShifter = 6755399441055744.0;  // 1.5 * 2^52
+  return (v + kShifter) - kShifter;
+}
+
+// Brightness left after one decay beam.
+constexpr std::array<std::int32_t, 256> kFaded = [] {
+  std::array<std::int32_t, 256> faded{};
+  for (int n = 0; n < 256; ++n) faded[n] = static_cast<std::int32_t>(RoundHalfEven(n * kFade));
+  return faded;
+}();
+static_assert(kFaded[6] == 6 && kFaded[7] == 6 && kFaded[255] == 235);
+
+// Grid cells (PpiCell) under one beam at every radial sample.
+using BeamCells = std::array<std::int32_t, kSamples>;
+
+// Where the processor has them, the cell loop runs on the wider AVX2
+// registers: the same arithmetic bit for bit (no fused multiply-add).
+#if defined(__x86_64__)
+#define VORN_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define VORN_WIDE_VECTORS
+#endif
+
+// The cells of a direction (c, s) and of its opposite (-c, -s), which share
+// one cosine and sine. The cell index is formed in double, where it is exact,
+// so each sample needs one conversion.
+VORN_WIDE_VECTORS
+void ComputeBeamCells(double c, double s, BeamCells& ahead, BeamCells& behind) {
+  const double nc = -c, ns = -s;
+  for (int k = 0; k < kSamples; ++k) {
+    const double r = kRadii[static_cast<std::size_t>(k)];
+    const double x = RoundHalfEven(r * c + 200.0), y = RoundHalfEven(r * s + 200.0);
+    const double bx = RoundHalfEven(r * nc + 200.0), by = RoundHalfEven(r * ns + 200.0);
+    ahead[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(x * kPpiColumnStride + y);
+    behind[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(bx * kPpiColumnStride + by);
+  }
+}
+
+void BuildColourTable() {
+  const int bits = State.Canvas.BitsPerPixel;
+  if (bits == State.PpiColourBits) return;
+  for (int n = 0; n < 256; ++n)
+    State.PpiColours[static_cast<std::size_t>(n)] = ConvertColour(n << 16 | n << 8);
+  State.PpiColourBits = bits;
+}
+
+void FindTrackSector() {
+  if (std::fabs(State.SweepAngle - State.TrackAz) < kTenDegrees) {
+    State.TrackNear = 1;
+    State.TrackSector = std::floor(State.SweepAngle * kSectorsPerRadian) ==
+                                std::floor(State.TrackAz * kSectorsPerRadian)
+                            ? 1
+                            : 0;
+  } else {
+    State.TrackNear = 0;
+  }
+}
+
+// The echoes and IFF replies under the live beam. Angle differences are not
+// wrapped: arcs of aircraft near due west are cut at the +-180 degree seam.
+void FindEchoes() {
+  State.EchoCount = 0;
+  State.IffCount = 0;
+  for (std::size_t i = 1; i < kTargetSlots; ++i) {
+    const double d = std::fabs(State.TargetAz[i] - State.SweepAngle);
+    const double range = State.TargetSlantRange[i];
+    // The arc's half-width in degrees shrinks with range.
+    if (d < kTenDegrees && d < kOneDegree * (27.0 - 2.0 * std::log(range)))
+      State.EchoRadii[static_cast<std::size_t>(State.EchoCount++)] =
+          static_cast<int>(std::floor(200.0 * range / 300000.0));
+    if (d < kTwentyDegrees && State.IffMode1 == 1 && State.TargetIffResponder[i] == 1.0 &&
+        d < kOneDegree * (35.0 - 2.0 * std::log(range)))
+      State.IffRadii[static_cast<std::size_t>(State.IffCount++)] =
+          static_cast<int>(std::floor(200.0 * range / 300000.0 + 8.0));
+  }
+}
+
+// The brightness an echo, IFF reply or track marker forces at radius r, or
+// -1 where the noise stands.
+int ForcedBrightness(double r) {
+  int n = -1;
+  for (int j = 0; j < State.EchoCount; ++j)
+    if (std::fabs(r - State.EchoRadii[static_cast<std::size_t>(j)]) < 2.0) n = kEchoBrightness;
+  for (int j = 0; j < State.IffCount; ++j)
+    if (std::fabs(r - State.IffRadii[static_cast<std::size_t>(j)]) < 2.0) n = kEchoBrightness;
+  if (State.TrackNear != 0) {
+    const double t = State.TtrRange / kYardsPerPixel;
+    if (std::floor(r) == std::floor(t)) n = kMarkerBrightness;
+    if (std::fabs(t - r) < 15.0 && State.TrackSector != 0) n = kMarkerBrightness;
+  }
+  return n;
+}
+
+// A cell the step has changed, kept until the radial pass is done: the cell
+// in the low bits, its new brightness above them.
+constexpr int kPlotShift = 18;
+static_assert(kPpiGridSize * kPpiColumnStride <= 1 << kPlotShift);
+using PlotList = std::array<std::uint32_t, 6 * kSamples>;
+
+// The beams' work on the two grids. The changed cells are listed in order and
+// plotted afterwards, which gives the same picture and keeps the canvas out
+// of the radial pass.
+struct Phosphor {
+  std::int32_t* Intensity;
+  std::int8_t* Phase;
+  bool AnyForced;  // any echo, reply or marker under the live beam
+  PlotList& Plots;
+  int PlotCount = 0;
+
+  void Changed(std::int32_t at, int n) {
+    Plots[static_cast<std::size_t>(PlotCount++)] =
+        static_cast<std::uint32_t>(at) | static_cast<std::uint32_t>(n) << kPlotShift;
+  }
+
+  // The live beam: fresh noise, or an echo, reply or marker, on top of what
+  // is left of the old picture. A cell already painted this revolution waits
+  // for the first decay beam.
+  void Paint(int k, std::int32_t at) {
+    if (Phase[at] == 0) return;
+    const double u = NextRandom(1);
+    const auto sample = static_cast<std::size_t>(k);
+    int n = static_cast<int>(RoundHalfEven(u * kNoiseTaper[sample] * kNoiseScale));
+    if (AnyForced) {
+      const int forced = ForcedBrightness(kRadii[sample]);
+      if (forced >= 0) n = forced;
+    }
+    n += Intensity[at];
+    if (n > 255) n = 255;
+    Intensity[at] = n;
+    Phase[at] = 0;
+    Changed(at, n);
+  }
+
+  // A decay beam fades the cells that the beam ahead of it has left.
+  void Fade(std::int32_t at, int from) {
+    if (Phase[at] != from) return;
+    const int faded = kFaded[static_cast<std::size_t>(Intensity[at])];
+    Intensity[at] = faded;
+    Phase[at] = static_cast<std::int8_t>(from + 1);
+    Changed(at, faded);
+  }
+};
+
+}  // namespace
+
+void StepPpiSweep() {
+  State.SweepAngle = State.SweepAngle - kSweepStep;
+  if (State.SweepAngle < kSweepWrap) State.SweepAngle = kPi;
+  const double a = State.SweepAngle;
+
+  // Three direction pairs, each a beam and the one opposite it: the live
+  // beam and decay beam 3 (+180), decay beams 5 (-60) and 2 (+120), decay
+  // beams 4 (-120) and 1 (+60).
+  BeamCells live, beam3, beam5, beam2, beam4, beam1;
+  ComputeBeamCells(std::cos(a), std::sin(a), live, beam3);
+  ComputeBeamCells(std::cos(a - kSixtyDegrees), std::sin(a - kSixtyDegrees), beam5, beam2);
+  ComputeBeamCells(std::cos(a - kHundredTwentyDegrees), std::sin(a - kHundredTwentyDegrees), beam4,
+                   beam1);
+
+  FindTrackSector();
+  FindEchoes();
+  BuildColourTable();
+
+  PlotList plots;
+  Phosphor phosphor{State.PpiIntensity.data(), State.PpiPhase.data(),
+                    State.EchoCount > 0 || State.IffCount > 0 || State.TrackNear != 0, plots};
+  // Outwards along the beams, at each radius the live beam first and then the
+  // decay beams at +180, -60, +120, -120 and +60 degrees. Each decay beam acts
+  // only on cells in the phase the beam ahead of it left, so a cell crossed by
+  // several neighbouring beam positions (as near the centre) gets one paint
+  // and five fades per revolution.
+  for (std::size_t k = 0; k < kSamples; ++k) {
+    phosphor.Paint(static_cast<int>(k), live[k]);
+    phosphor.Fade(beam3[k], 2);
+    phosphor.Fade(beam5[k], 4);
+    phosphor.Fade(beam2[k], 1);
+    phosphor.Fade(beam4[k], 3);
+    phosphor.Fade(beam1[k], 0);
+  }
+
+  CanvasState& canvas = State.Canvas;
+  for (int i = 0; i < phosphor.PlotCount; ++i) {
+    const std::uint32_t plot = plots[static_cast<std::size_t>(i)];
+    const int x = static_cast<int>(plot >> 9 & 511), y = static_cast<int>(plot & 511);
+    PutPixel(canvas, kScreenLeft + x, kScreenBottom - y, State.PpiColours[plot >> kPlotShift]);
+  }
+}
+
+void DrawPpiMarkings() {
+  constexpr double kThirtyDegrees = 0.5235987755982988;
+  constexpr double kLastMark = 6.282185307179586;  // just short of a full turn
+  constexpr double kDegreesPerRadian = 57.29577951308231;
+  // Bearings here are compass bearings, clockwise from north.
+  for (double theta = 0.0; theta <= kLastMark; theta += kThirtyDegrees) {
+    const double sn = std::sin(theta), cs = std::cos(theta);
+    DrawLine(static_cast<float>(std::nearbyint(265.0 + 210.0 * sn)),
+             static_cast<float>(std::nearbyint(770.0 - 210.0 * cs)),
+             static_cast<float>(std::nearbyint(265.0 + 220.0 * sn)),
+             static_cast<float>(std::nearbyint(770.0 - 220.0 * cs)), 0xFFFFFF, LineKind::Line);
+    const double ty = std::nearbyint(778.0 - 235.0 * cs);
+    const double tx = std::nearbyint(265.0 + 240.0 * sn);
+    SetTextPosition(static_cast<int>(std::nearbyint(ty / 16.0)),
+                    static_cast<int>(std::nearbyint(tx / 8.0)));
+    PrintText(std::to_string(static_cast<int>(std::floor(theta * kDegreesPerRadian + 0.01))), true);
+  }
+}
 
 }  // namespace vorn

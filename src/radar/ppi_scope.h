@@ -9,23 +9,36 @@
 
 namespace vorn {
 
-inline constexpr int kPpiGridSize = 401;           // grid cells 0..400 on each axis
+inline constexpr int kPpiGridSize = 401;             // grid cells 0..400 on each axis
+inline constexpr int kPpiColumnStride = 512;         // a column of 401 cells padded to 512
 inline constexpr std::int8_t kPpiNeverPainted = 10;  // phase of a pixel no beam has touched
+
+// Where grid cell (x, y) lives in the two grids. Columns are padded to a
+// power of two so the sweep can take a cell index apart with a shift; the
+// padding cells are never used.
+constexpr int PpiCell(int x, int y) {
+  return x * kPpiColumnStride + y;
+}
 
 struct PpiState {
   double SweepAngle = 0.0;  // the live beam, radians counter-clockwise from east
-  // Phosphor brightness 0..255 and decay phase of each scope pixel, indexed
-  // [x * 401 + y], grid y growing northwards.
+  // Phosphor brightness 0..255 and decay phase (0 just painted, 1..5 faded
+  // that often since, 10 never painted) of each scope pixel, indexed by
+  // PpiCell(x, y), grid y growing northwards.
   std::vector<std::int32_t> PpiIntensity =
-      std::vector<std::int32_t>(kPpiGridSize * kPpiGridSize, 0);
+      std::vector<std::int32_t>(kPpiGridSize * kPpiColumnStride, 0);
   std::vector<std::int8_t> PpiPhase =
-      std::vector<std::int8_t>(kPpiGridSize * kPpiGridSize, kPpiNeverPainted);
+      std::vector<std::int8_t>(kPpiGridSize * kPpiColumnStride, kPpiNeverPainted);
   int TrackNear = 0;
   int TrackSector = 0;
   std::array<int, 7> EchoRadii{};
   int EchoCount = 0;
   std::array<int, 7> IffRadii{};
   int IffCount = 0;
+  // Phosphor colour (n, n, 0) of each brightness n in the canvas's pixel
+  // format, built for the canvas depth in PpiColourBits (0: not yet built).
+  std::array<std::uint32_t, 256> PpiColours{};
+  int PpiColourBits = 0;
 };
 
 void StepPpiSweep();
