@@ -211,11 +211,12 @@ TEST_F(TrackingScopeTest, GateJumpsToTheDesignatedAircraftWithinARefresh) {
   RunTicks(1);
   RunFor(1.0);
   EXPECT_EQ(State.TtrRange, 8000.0);  // no track yet
-  Track(141509.0);                    // the aircraft in slot 3
-  State.TtrRange = 8000.0;
+  State.TargetTracked = State.TargetDesignated = 3;  // as a click at the next tick does
+  RunTicks(1);                                       // the tick builds the track
   RunFor(0.2);
   EXPECT_GT(State.TtrRange, 100000.0);
-  EXPECT_NEAR(State.TtrRange, State.TrackSlantRange, 500.0);
+  // Within one refresh of the aircraft flying at 600 yd/s.
+  EXPECT_NEAR(State.TtrRange, State.TargetSlantRange[3], 0.2 * 600.0);
 }
 
 TEST_F(TrackingScopeTest, MtrShowsTheMissileOnItsLauncher) {
