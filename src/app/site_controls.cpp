@@ -169,6 +169,14 @@ void PlaceMessageLine2() {
   PlaceMessageLine(kMessageRow2);
 }
 
+void PostMessageLines(std::string_view line1, std::string_view line2) {
+  PlaceMessageLine1();
+  PrintText(line1, true);
+  PlaceMessageLine2();
+  PrintText(line2, true);
+  SetColors(0xFFFFFF, -1);
+}
+
 void ExpireMessageLines() {
   if (!(State.Now > State.MessageClearTime)) return;
   const std::string blanks(kMessageWidth, ' ');

@@ -2,6 +2,8 @@
 // The controls along the top edge: alert status lamps, operating-mode menu
 // and evasion selection, and the self-clearing message lines.
 
+#include <string_view>
+
 namespace vorn {
 
 inline constexpr int kModeNormal = 0;
@@ -25,5 +27,11 @@ void RunEvasionSelection();
 void PlaceMessageLine1();
 void PlaceMessageLine2();
 void ExpireMessageLines();
+
+// Fifteen blanks: a message line with nothing to say.
+inline constexpr std::string_view kBlankMessageLine = "               ";
+// Places and prints both message lines (red, each ending its line), then sets
+// the standing white again.
+void PostMessageLines(std::string_view line1, std::string_view line2);
 
 }  // namespace vorn

@@ -23,8 +23,6 @@ constexpr double kClickRangeWindow = 10000.0;
 // The tracking radar cannot take an aircraft this far away, in yards.
 constexpr double kTtrRangeLimit = 199000.0;
 
-constexpr std::string_view kBlankMessage = "               ";
-
 constexpr int kWhite = 0xFFFFFF;
 constexpr int kLampLit = 0xFFFF00;  // IFF buttons
 constexpr int kLampDark = 0x808000;
@@ -39,15 +37,6 @@ constexpr ButtonBox kIffMode1Box = {600, 700, 640, 740};
 constexpr ButtonBox kIffMode2Box = {650, 700, 690, 740};
 constexpr ButtonBox kFireBox = {600, 900, 640, 940};
 constexpr ButtonBox kBurstBox = {650, 900, 690, 940};
-
-// Posts two texts on the message lines, which clear themselves later.
-void PostMessageLines(std::string_view line1, std::string_view line2) {
-  PlaceMessageLine1();
-  PrintText(line1, true);
-  PlaceMessageLine2();
-  PrintText(line2, true);
-  SetColors(kWhite, -1);
-}
 
 // A button reacts only while the pointer is strictly inside its box.
 bool PointerInside(const ButtonBox& box) {
@@ -103,7 +92,7 @@ void DesignateTarget() {
     if (std::sqrt(x * x + y * y + alt * alt) < kTtrRangeLimit) {
       State.TargetDesignated = static_cast<int>(i);
       State.TargetTracked = static_cast<int>(i);
-      PostMessageLines(kBlankMessage, kBlankMessage);
+      PostMessageLines(kBlankMessageLine, kBlankMessageLine);
     } else {
       PostMessageLines("Out of         ", "TTR Range      ");
     }

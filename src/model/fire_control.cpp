@@ -28,18 +28,8 @@ constexpr double kMaxPipAlt = 26666.66666666667;
 constexpr double kDegreesPerRadian = 57.29577951308231;
 constexpr int kSolutionSteps = 5;
 
-constexpr std::string_view kBlankMessage = "               ";
-
 double FlyOutReach(double seconds) {
   return kFlyOutSpeed * seconds - kFlyOutDelayYards;
-}
-
-void PostMessageLines(std::string_view line1, std::string_view line2) {
-  PlaceMessageLine1();
-  PrintText(line1, true);
-  PlaceMessageLine2();
-  PrintText(line2, true);
-  SetColors(0xFFFFFF, -1);
 }
 
 // One step of the solution. Even steps pull the azimuth half-way towards the
@@ -90,7 +80,7 @@ void SolveIntercept() {
     State.ComputerSettled = 0;
     PostMessageLines("Pred. Intercept ", "> 150 seconds   ");
   } else {
-    PostMessageLines(kBlankMessage, kBlankMessage);
+    PostMessageLines(kBlankMessageLine, kBlankMessageLine);
   }
 
   // Compass bearing of the aircraft's predicted position.
