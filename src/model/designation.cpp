@@ -23,7 +23,6 @@ constexpr double kClickRangeWindow = 10000.0;
 // The tracking radar cannot take an aircraft this far away, in yards.
 constexpr double kTtrRangeLimit = 199000.0;
 
-constexpr int kWhite = 0xFFFFFF;
 constexpr int kLampLit = 0xFFFF00;  // IFF buttons
 constexpr int kLampDark = 0x808000;
 constexpr int kButtonLit = 0xFF0000;  // FIRE and Manual Burst
