@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a release build (no tests, no benchmarks) in
+# build/package and checks it: its contents, its control fields and declared
+# dependencies, the desktop entry and the manual page, and that the `vorn` it
+# carries, unpacked into a scratch root, opens its window and quits cleanly.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+BUILD=build/package
+WORK=$(mktemp -d)
+XVFB_PID=""
+VORN_PID=""
+cleanup() {
+  [ -n "$VORN_PID" ] && kill "$VORN_PID" 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "package: FAIL: $*" >&2
+  exit 1
+}
+ok() {
+  echo "package: ok: $*"
+}
+# Runs a command with its output kept in a log, shown only if it fails.
+quietly() {
+  "$@" > "$WORK/log" 2>&1 || { cat "$WORK/log" >&2; fail "$*"; }
+}
+
+# dpkg-shlibdeps (dpkg-dev) and file work out the dependencies; the rest
+# checks the desktop entry, renders the manual page and shows the window.
+packages=(g++ cmake make pkg-config libsdl2-dev dpkg-dev file desktop-file-utils man-db
+          groff-base xvfb xdotool imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "package: installing ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  quietly $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive quietly $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# --- build, install, package -----------------------------------------------
+quietly cmake --preset release -B "$BUILD" -DVORN_BUILD_TESTS=OFF -DVORN_BUILD_BENCHMARKS=OFF
+quietly cmake --build "$BUILD" -j2
+rm -f "$BUILD"/vorn_*.deb
+quietly cpack -G DEB --config "$BUILD/CPackConfig.cmake" -B "$BUILD"
+debs=("$BUILD"/vorn_*_*.deb)
+[ -f "${debs[0]}" ] || fail "cpack made no vorn_*.deb"
+DEB=${debs[0]}
+ok "built $DEB"
+
+expected=(
+  ./usr/bin/vorn
+  ./usr/share/applications/vorn.desktop
+  ./usr/share/icons/hicolor/48x48/apps/vorn.png
+  ./usr/share/icons/hicolor/128x128/apps/vorn.png
+  ./usr/share/icons/hicolor/256x256/apps/vorn.png
+  ./usr/share/icons/hicolor/scalable/apps/vorn.svg
+  ./usr/share/man/man6/vorn.6
+)
+
+# `cmake --install` lays out the same tree under any prefix.
+quietly cmake --install "$BUILD" --prefix "$WORK/stage/usr"
+for path in "${expected[@]}"; do
+  [ -f "$WORK/stage/${path#./}" ] || fail "cmake --install did not install ${path#./usr/}"
+done
+ok "cmake --install puts bin/vorn, the desktop entry, the icons and the manual page in place"
+
+# --- contents and control fields -------------------------------------------
+dpkg-deb -c "$DEB" | awk '{print $NF}' > "$WORK/contents"
+for path in "${expected[@]}"; do
+  grep -qxF "$path" "$WORK/contents" || fail "$DEB lacks $path"
+done
+ok "contents: bin/vorn, the desktop entry, four icons and the manual page"
+
+dpkg-deb -I "$DEB" > "$WORK/info"
+grep -q "^ Depends: " "$WORK/info" || fail "dpkg-deb -I shows no Depends"
+field() { dpkg-deb -f "$DEB" "$1"; }
+[ "$(field Package)" = vorn ] || fail "Package is '$(field Package)'"
+[ "$(field Section)" = games ] || fail "Section is '$(field Section)'"
+[ "$(field Maintainer)" = "vorn developers <vorn@example.org>" ] || fail "Maintainer is '$(field Maintainer)'"
+[ -n "$(field Description)" ] || fail "no Description"
+DEPENDS=$(field Depends)
+# Every dependency is a Debian package of this release at a version that
+# satisfies it (they are installed here, since the build links against them).
+names=()
+IFS=',' read -ra deps <<< "$DEPENDS"
+for dep in "${deps[@]}"; do
+  dep=$(sed 's/^ *//; s/ *$//' <<< "$dep")
+  name=${dep%% *}
+  names+=("$name")
+  have=$(dpkg-query -W -f='${Version}' "$name" 2>/dev/null) || fail "dependency $name is not a known package"
+  if [[ $dep =~ \(([<>=]+)\ *([^\)]+)\) ]]; then
+    op=${BASH_REMATCH[1]}
+    want=${BASH_REMATCH[2]}
+    case $op in '>=') op=ge ;; '<=') op=le ;; '>>') op=gt ;; '<<') op=lt ;; '=') op=eq ;; esac
+    dpkg --compare-versions "$have" "$op" "$want" || fail "$name $have does not satisfy $dep"
+  fi
+done
+for lib in libsdl2-2.0-0 libc6 libstdc++6 libgcc-s1; do
+  printf '%s\n' "${names[@]}" | grep -qxF "$lib" || fail "Depends lacks $lib: $DEPENDS"
+done
+ok "control: Package vorn, Section games, Depends: $DEPENDS"
+
+# --- desktop entry and manual page, as packaged ----------------------------
+ROOT=$WORK/root
+dpkg -x "$DEB" "$ROOT"
+desktop-file-validate "$ROOT/usr/share/applications/vorn.desktop" || fail "desktop entry is not valid"
+grep -qx 'Exec=vorn' "$ROOT/usr/share/applications/vorn.desktop" || fail "desktop entry does not run vorn"
+grep -qx 'Icon=vorn' "$ROOT/usr/share/applications/vorn.desktop" || fail "desktop entry does not name the vorn icon"
+ok "desktop entry is valid"
+
+MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$ROOT/usr/share/man/man6/vorn.6" \
+  > "$WORK/man.txt" 2> "$WORK/man.err" || fail "man -l failed: $(cat "$WORK/man.err")"
+[ ! -s "$WORK/man.err" ] || fail "man -l warns: $(cat "$WORK/man.err")"
+for heading in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" ENVIRONMENT FILES; do
+  grep -qx "$heading" "$WORK/man.txt" || fail "manual page has no $heading"
+done
+grep -q '^VORN(6)' "$WORK/man.txt" || fail "manual page is not in section 6"
+ok "manual page renders without warnings"
+
+# --- the packaged program opens its window ---------------------------------
+exec 5> "$WORK/displayfd"
+Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 100); do
+  [ -s "$WORK/displayfd" ] && break
+  sleep 0.1
+done
+[ -s "$WORK/displayfd" ] || fail "Xvfb did not start"
+export DISPLAY=":$(tr -d '[:space:]' < "$WORK/displayfd")"
+
+"$ROOT/usr/bin/vorn" > "$WORK/vorn.out" 2> "$WORK/vorn.err" &
+VORN_PID=$!
+WINDOW=""
+for _ in $(seq 150); do
+  WINDOW=$(xdotool search --name '^vorn$' 2>/dev/null | head -1 || true)
+  [ -n "$WINDOW" ] && break
+  sleep 0.1
+done
+[ -n "$WINDOW" ] || fail "the packaged vorn opened no window: $(cat "$WORK/vorn.err")"
+sleep 1.5
+# The RED lamp, lit from the start, shows that the console is drawn.
+import -window "$WINDOW" "$WORK/shot.png"
+red=$(convert "$WORK/shot.png" -format '%[fx:int(255*p{500,15}.r)],%[fx:int(255*p{500,15}.g)]' info:)
+[ "$red" = "255,0" ] || fail "the packaged vorn's RED lamp reads $red"
+xdotool key --window "$WINDOW" q
+for _ in $(seq 100); do
+  kill -0 "$VORN_PID" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$VORN_PID" 2>/dev/null && fail "the packaged vorn did not end on q"
+code=0
+wait "$VORN_PID" || code=$?
+VORN_PID=""
+[ "$code" = 0 ] || fail "the packaged vorn ended with code $code"
+ok "the packaged vorn opens its window, draws the console and ends on q with code 0"

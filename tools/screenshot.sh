@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Makes docs/screenshot.png: the real console window under a private Xvfb
+# display, in Auto mode, caught while the crew's missile is in flight.
+# Needs Xvfb, xdotool and ImageMagick (bash tools/setup.sh test installs them).
+# Usage: bash tools/screenshot.sh [path/to/vorn] [output.png]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+VORN=${1:-build/release/vorn}
+OUT=${2:-docs/screenshot.png}
+WORK=$(mktemp -d)
+XVFB_PID=""
+VORN_PID=""
+
+cleanup() {
+  [ -n "$VORN_PID" ] && kill "$VORN_PID" 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "screenshot: $*" >&2
+  exit 1
+}
+
+for tool in Xvfb xdotool import convert; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (bash tools/setup.sh test installs it)"
+done
+
+if [ "$VORN" = build/release/vorn ]; then
+  cmake --preset release >/dev/null
+  cmake --build --preset release --target vorn >/dev/null
+fi
+[ -x "$VORN" ] || fail "no program at $VORN"
+
+# A private display, big enough for the whole 1280 x 1024 canvas unscaled.
+exec 5> "$WORK/displayfd"
+Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 100); do
+  [ -s "$WORK/displayfd" ] && break
+  sleep 0.1
+done
+[ -s "$WORK/displayfd" ] || fail "Xvfb did not start"
+export DISPLAY=":$(tr -d '[:space:]' < "$WORK/displayfd")"
+
+"$VORN" > "$WORK/vorn.out" 2> "$WORK/vorn.err" &
+VORN_PID=$!
+WINDOW=""
+for _ in $(seq 150); do
+  WINDOW=$(xdotool search --name '^vorn$' 2>/dev/null | head -1 || true)
+  [ -n "$WINDOW" ] && break
+  sleep 0.1
+done
+[ -n "$WINDOW" ] || fail "no vorn window appeared: $(cat "$WORK/vorn.err")"
+sleep 1.5
+
+# Choose Auto in the mode menu, then take the pointer off the canvas: in Auto
+# the crew works the controls by itself.
+xdotool mousemove --window "$WINDOW" 820 5 mousedown 1
+sleep 0.3
+xdotool mouseup 1
+xdotool mousemove 1590 1190
+
+# Green on the X/Y board is the missile's trail: wait until it shows.
+green_on_board() {
+  convert "$WORK/shot.png" -crop 399x399+61+66 +repage -fuzz 8% \
+    -fill black +opaque '#00FF00' -fill white -opaque '#00FF00' \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+flying=""
+for _ in $(seq 120); do
+  sleep 1
+  import -window "$WINDOW" "$WORK/shot.png"
+  if [ "$(green_on_board)" -ge 25 ]; then
+    flying=yes
+    break
+  fi
+done
+[ -n "$flying" ] || fail "no missile was fired within two minutes"
+# Let it dive and cruise a while: longer trails, steering orders, a settled MTR.
+sleep 20
+
+import -window "$WINDOW" "$WORK/final.png"
+mkdir -p "$(dirname "$OUT")"
+# Strip the time stamps so a new picture differs only where the console does.
+convert "$WORK/final.png" -strip -define png:exclude-chunks=date,time "$OUT"
+xdotool key --window "$WINDOW" q
+for _ in $(seq 50); do
+  kill -0 "$VORN_PID" 2>/dev/null || break
+  sleep 0.1
+done
+echo "wrote $OUT"
