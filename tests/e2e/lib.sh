@@ -17,8 +17,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Fails the test, with what vorn said on standard error (a sanitizer report).
 fail() {
   echo "FAIL: $*" >&2
+  [ -s "$WORK/vorn.err" ] && { echo "vorn's standard error:" >&2; cat "$WORK/vorn.err" >&2; }
   exit 1
 }
 
