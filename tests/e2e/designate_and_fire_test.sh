@@ -12,6 +12,17 @@ expect_cells 34 100 "Msl Status       Ready  "
 
 # Slot 1: hostile, 88000 yards west and 44060 south, flying east at 300
 # yd/s; its intercept is about 75 s after the launch.
+# Its echo is on the scope where the scenario puts it: bright pixels, well
+# above the noise, once the sweep has passed.
+lit=0
+until=$((SECONDS + 15))
+while [ "$lit" -lt 8 ] && [ "$SECONDS" -lt "$until" ]; do
+  read -r x y < <(scope_position -88000 -44060 300 0)
+  shot
+  lit=$(convert "$WORK/shot.ppm" -crop "9x9+$((x - 4))+$((y - 4))" +repage -depth 8 txt:- |
+    awk -F'[(),]' 'NR > 1 && $3 + 0 >= 96 { n++ } END { print n + 0 }')
+done
+[ "$lit" -ge 8 ] || fail "no echo at ($x, $y)"
 read -r x y < <(scope_position -88000 -44060 300 0)
 click "$x" "$y"
 wait_for_cells 33 70 "Target Designated      YES"
