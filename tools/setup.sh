@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake make pkg-config libsdl2-dev)
 if [ "$mode" = test ]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool imagemagick x11-utils libx11-dev)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool imagemagick x11-utils libx11-dev
+             clang libclang-rt-14-dev)
 fi
 
 missing=()
