@@ -276,6 +276,8 @@ void PlotPixel(float x, float y, int colour) {
 
 void DrawLine(float x1, float y1, float x2, float y2, int colour, LineKind kind) {
   if (!HasCanvas()) return;
+  // A corner that is no number has no place on the canvas: nothing to draw.
+  if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) return;
   const std::uint32_t pixel = ConvertColour(colour);
   int ax = PixelCoordinate(x1), ay = PixelCoordinate(y1);
   int bx = PixelCoordinate(x2), by = PixelCoordinate(y2);

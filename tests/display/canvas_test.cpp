@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "support/console_test.h"
 
 namespace vorn {
@@ -148,6 +150,13 @@ TEST_F(CanvasTest, LinesIncludeBothEndsAndClipToTheCanvas) {
   EXPECT_EQ(test::CountPixels(0, 0, 1279, 1023, 0x0000FF), 0);
   DrawLine(-1e9f, 600, 1e9f, 600.4f, 0x0000FF, LineKind::Line);
   EXPECT_EQ(test::CountPixels(0, 600, 1279, 600, 0x0000FF), 1280);
+  // A corner that is not a number draws nothing, of any kind.
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const LineKind kind : {LineKind::Line, LineKind::Box, LineKind::FilledBox}) {
+    DrawLine(nan, 10, 500, 500, 0x00FFFF, kind);
+    DrawLine(10, 10, 500, nan, 0x00FFFF, kind);
+  }
+  EXPECT_EQ(test::CountPixels(0, 0, 1279, 1023, 0x00FFFF), 0);
 }
 
 TEST_F(CanvasTest, LampEllipseHasTheDefaultAspect) {
