@@ -165,7 +165,7 @@ using PlotList = std::array<std::uint32_t, 6 * kSamples>;
 // plotted afterwards, which gives the same picture and keeps the canvas out
 // of the radial pass.
 struct Phosphor {
-  std::int32_t* Intensity;
+  std::uint8_t* Intensity;
   std::int8_t* Phase;
   bool AnyForced;  // any echo, reply or marker under the live beam
   PlotList& Plots;
@@ -190,7 +190,7 @@ struct Phosphor {
     }
     n += Intensity[at];
     if (n > 255) n = 255;
-    Intensity[at] = n;
+    Intensity[at] = static_cast<std::uint8_t>(n);
     Phase[at] = 0;
     Changed(at, n);
   }
@@ -199,7 +199,7 @@ struct Phosphor {
   void Fade(std::int32_t at, int from) {
     if (Phase[at] != from) return;
     const int faded = kFaded[static_cast<std::size_t>(Intensity[at])];
-    Intensity[at] = faded;
+    Intensity[at] = static_cast<std::uint8_t>(faded);
     Phase[at] = static_cast<std::int8_t>(from + 1);
     Changed(at, faded);
   }
