@@ -320,10 +320,28 @@ void StepPpiSweep() {
   phosphor.Fade(beam1, 0);
 
   CanvasState& canvas = State.Canvas;
+  const std::uint32_t* colours = State.PpiColours.data();
+  if (canvas.BitsPerPixel == 16 && canvas.Width >= kScreenLeft + kPpiGridSize &&
+      canvas.Height > kScreenBottom) {
+    // The scope lies wholly on the console canvas: the pixels are stored as
+    // PutPixel would, without testing the bounds and the depth each time.
+    std::uint16_t* const pixels = canvas.Pixels16.data();
+    std::uint8_t* const rows = canvas.RowChanged.data();
+    const auto width = static_cast<std::size_t>(canvas.Width);
+    for (int i = 0; i < phosphor.PlotCount; ++i) {
+      const std::uint32_t plot = plots[static_cast<std::size_t>(i)];
+      const auto row = static_cast<std::size_t>(kScreenBottom - static_cast<int>(plot & 511));
+      pixels[row * width + kScreenLeft + (plot >> 9 & 511)] =
+          static_cast<std::uint16_t>(colours[plot >> kPlotShift]);
+      rows[row] = 1;
+    }
+    if (phosphor.PlotCount > 0) canvas.AnyRowChanged = true;
+    return;
+  }
   for (int i = 0; i < phosphor.PlotCount; ++i) {
     const std::uint32_t plot = plots[static_cast<std::size_t>(i)];
     const int x = static_cast<int>(plot >> 9 & 511), y = static_cast<int>(plot & 511);
-    PutPixel(canvas, kScreenLeft + x, kScreenBottom - y, State.PpiColours[plot >> kPlotShift]);
+    PutPixel(canvas, kScreenLeft + x, kScreenBottom - y, colours[plot >> kPlotShift]);
   }
 }
 
