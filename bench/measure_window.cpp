@@ -98,7 +98,8 @@ int main(int argc, char** argv) {
   std::printf("frames shown per second  %.1f\n",
               static_cast<double>(window.FramesShown() - framesAtSettle) / measured);
   std::printf("time per frame shown     %.2f ms on average, %.2f ms at most\n",
-              1000.0 * window.FrameSeconds() / static_cast<double>(std::max<std::uint64_t>(window.FramesShown(), 1)),
+              1000.0 * window.FrameSeconds() /
+                  static_cast<double>(std::max<std::uint64_t>(window.FramesShown(), 1)),
               1000.0 * window.LongestFrameSeconds());
   std::printf("passes per second        %.0f\n",
               static_cast<double>(passes - passesSettled) / measured);

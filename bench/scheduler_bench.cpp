@@ -68,8 +68,8 @@ void BM_SimulatedSecond(benchmark::State& state) {
   }
   state.counters["flight_s"] = flightSeconds;
   state.counters["restarts"] = static_cast<double>(restarts);
-  state.counters["sim_s_per_cpu_s"] = benchmark::Counter(
-      static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["sim_s_per_cpu_s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   vorn::SetActiveHost(nullptr);
 }
 BENCHMARK(BM_SimulatedSecond)->Unit(benchmark::kMillisecond);
@@ -106,8 +106,8 @@ void BM_CatchUpAfterStall(benchmark::State& state) {
       ++passes;
     } while (behind());
   }
-  state.counters["passes"] = benchmark::Counter(static_cast<double>(passes),
-                                                benchmark::Counter::kAvgIterations);
+  state.counters["passes"] =
+      benchmark::Counter(static_cast<double>(passes), benchmark::Counter::kAvgIterations);
   vorn::SetActiveHost(nullptr);
 }
 BENCHMARK(BM_CatchUpAfterStall)->Unit(benchmark::kMillisecond);

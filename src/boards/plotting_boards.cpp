@@ -131,7 +131,9 @@ void AddDeadZoneCurve() {
 void PaintBoard(const Board& board) {
   const int* image = ImageOf(board).data();
   const int size = board.N + 1;
-  const auto rowAt = [image, size](int by) { return image + static_cast<std::ptrdiff_t>(by) * size; };
+  const auto rowAt = [image, size](int by) {
+    return image + static_cast<std::ptrdiff_t>(by) * size;
+  };
   for (int top = 0; top < size;) {
     const int* row = rowAt(top);
     int bottom = top + 1;

@@ -50,7 +50,8 @@ int SpecialKeyCode(SDL_Keycode key) {
 SDL_Rect Letterbox(int w, int h, int cw, int ch) {
   if (w == cw && h == ch) return SDL_Rect{0, 0, cw, ch};
   const double scale = std::min(static_cast<double>(w) / cw, static_cast<double>(h) / ch);
-  const int sw = std::max(1, static_cast<int>(cw * scale)), sh = std::max(1, static_cast<int>(ch * scale));
+  const int sw = std::max(1, static_cast<int>(cw * scale));
+  const int sh = std::max(1, static_cast<int>(ch * scale));
   return SDL_Rect{(w - sw) / 2, (h - sh) / 2, sw, sh};
 }
 
@@ -166,7 +167,8 @@ void SdlHost::Pump() {
   const std::uint64_t before = framesShown_;
   ShowCanvas();
   if (framesShown_ != before) {
-    const double seconds = static_cast<double>(SDL_GetPerformanceCounter() - now) * secondsPerCount_;
+    const double seconds =
+        static_cast<double>(SDL_GetPerformanceCounter() - now) * secondsPerCount_;
     frameSeconds_ += seconds;
     longestFrameSeconds_ = std::max(longestFrameSeconds_, seconds);
   }
@@ -268,7 +270,8 @@ bool SdlHost::WrapCanvas() {
   if (canvas.Width == 0) return false;
   void* pixels = canvas.BitsPerPixel == 16 ? static_cast<void*>(canvas.Pixels16.data())
                                            : static_cast<void*>(canvas.Pixels32.data());
-  if (canvasSurface_ != nullptr && canvasGeneration_ == canvas.Generation && canvasPixels_ == pixels)
+  if (canvasSurface_ != nullptr && canvasGeneration_ == canvas.Generation &&
+      canvasPixels_ == pixels)
     return true;
   if (canvasSurface_ != nullptr) SDL_FreeSurface(canvasSurface_);
   const Uint32 format = canvas.BitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;

@@ -207,8 +207,7 @@ SampleMask SelectSamples(const BeamCells& cells, const std::int8_t* phase, int f
   const __m256i allOnes = _mm256_set1_epi32(-1);
   const auto* base = reinterpret_cast<const int*>(phase);
   for (int k = 0; k < kSamples; k += 8) {
-    const __m256i at =
-        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells.data() + k));
+    const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells.data() + k));
     // The cells of the samples before: no sample comes before the first.
     const __m256i before =
         k == 0 ? _mm256_blend_epi32(
