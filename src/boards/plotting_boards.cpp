@@ -124,23 +124,30 @@ void AddDeadZoneCurve() {
   }
 }
 
-// Copies a whole image to the screen. A fresh image holds only a few
-// colours, so each is converted to the canvas format once per run of it.
+// Copies a whole image to the screen. A fresh image is long runs of grey
+// between black grid lines, and most rows repeat the row above, so the image
+// goes out in bands of identical rows, each band as one filled box per run
+// of equal colour (the canvas fills those a row-run at a time).
 void PaintBoard(const Board& board) {
-  auto& canvas = State.Canvas;
-  const auto& image = ImageOf(board);
+  const int* image = ImageOf(board).data();
   const int size = board.N + 1;
-  int colour = kNoColour;
-  std::uint32_t pixel = 0;
-  std::size_t at = 0;
-  for (int by = 0; by < size; ++by) {
-    for (int bx = 0; bx < size; ++bx, ++at) {
-      if (image[at] != colour) {
-        colour = image[at];
-        pixel = ConvertColour(colour);
-      }
-      PutPixel(canvas, board.Left + bx, board.Top + by, pixel);
+  const auto rowAt = [image, size](int by) {
+    return image + static_cast<std::ptrdiff_t>(by) * size;
+  };
+  for (int top = 0; top < size;) {
+    const int* row = rowAt(top);
+    int bottom = top + 1;
+    while (bottom < size && std::equal(row, row + size, rowAt(bottom))) ++bottom;
+    for (int start = 0; start < size;) {
+      const int colour = row[start];
+      int end = start + 1;
+      while (end < size && row[end] == colour) ++end;
+      DrawLine(static_cast<float>(board.Left + start), static_cast<float>(board.Top + top),
+               static_cast<float>(board.Left + end - 1), static_cast<float>(board.Top + bottom - 1),
+               colour, LineKind::FilledBox);
+      start = end;
     }
+    top = bottom;
   }
 }
 

@@ -69,19 +69,33 @@ void FillRect(int left, int top, int right, int bottom, std::uint32_t pixel) {
   for (int y = top; y <= bottom && left <= right; ++y) FillRun(y, left, right, pixel);
 }
 
+// One glyph's 8 x 16 pixels, stored row by row straight into the pixels
+// (the caller has checked that the cell lies on the canvas).
+template <typename Pixel>
+void StoreGlyph(Pixel* p, std::size_t width, const std::uint8_t* glyph, Pixel fg, Pixel bg) {
+  for (int gy = 0; gy < kGlyphHeight; ++gy, p += width) {
+    const unsigned bits = glyph[gy];
+    for (int gx = 0; gx < kGlyphWidth; ++gx) p[gx] = (bits & (0x80u >> gx)) != 0 ? fg : bg;
+  }
+}
+
+// Text is printed a cell at a time on every read-out of every panel, so a
+// cell is stored as whole glyph rows and its rows are marked once.
 void DrawCell(int row, int column, unsigned char code) {
   auto& c = Canvas();
   if (row < 0 || row >= c.TextRows || column < 0 || column >= c.TextColumns) return;
   const std::uint8_t* glyph = GlyphFor(code);
   const int x0 = column * kGlyphWidth;
   const int y0 = row * kGlyphHeight;
-  for (int gy = 0; gy < kGlyphHeight; ++gy) {
-    const std::uint8_t bits = glyph[gy];
-    for (int gx = 0; gx < kGlyphWidth; ++gx) {
-      const bool on = (bits & (0x80u >> gx)) != 0;
-      PutPixel(c, x0 + gx, y0 + gy, on ? c.Foreground : c.Background);
-    }
-  }
+  const std::size_t width = static_cast<std::size_t>(c.Width);
+  const std::size_t at = static_cast<std::size_t>(y0) * width + static_cast<std::size_t>(x0);
+  if (c.BitsPerPixel == 16)
+    StoreGlyph<std::uint16_t>(c.Pixels16.data() + at, width, glyph,
+                              static_cast<std::uint16_t>(c.Foreground),
+                              static_cast<std::uint16_t>(c.Background));
+  else
+    StoreGlyph<std::uint32_t>(c.Pixels32.data() + at, width, glyph, c.Foreground, c.Background);
+  MarkRows(y0, y0 + kGlyphHeight - 1);
 }
 
 // Moves the text area up by one row of cells; the new bottom row is cleared

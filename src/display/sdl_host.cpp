@@ -45,6 +45,26 @@ int SpecialKeyCode(SDL_Keycode key) {
   }
 }
 
+// Where a canvas of cw x ch pixels is shown in an area of w x h: as large as
+// it fits with its shape kept, centred, bars of black around it.
+SDL_Rect Letterbox(int w, int h, int cw, int ch) {
+  if (w == cw && h == ch) return SDL_Rect{0, 0, cw, ch};
+  const double scale = std::min(static_cast<double>(w) / cw, static_cast<double>(h) / ch);
+  const int sw = std::max(1, static_cast<int>(cw * scale));
+  const int sh = std::max(1, static_cast<int>(ch * scale));
+  return SDL_Rect{(w - sw) / 2, (h - sh) / 2, sw, sh};
+}
+
+// The rows of the shown picture that canvas rows y0 .. y1 - 1 cover: row j
+// of the picture shows canvas row floor((j - top) * ch / height).
+SDL_Rect MapBand(const SDL_Rect& shown, int ch, int y0, int y1) {
+  const auto first = [&](int y) {
+    return shown.y + static_cast<int>((static_cast<long long>(y) * shown.h + ch - 1) / ch);
+  };
+  const int top = first(y0);
+  return SDL_Rect{shown.x, top, shown.w, first(y1) - top};
+}
+
 // The first code point of a UTF-8 text, or -1 if it is malformed.
 int FirstCodePoint(const char* utf8) {
   const auto* s = reinterpret_cast<const unsigned char*>(utf8);
@@ -56,8 +76,7 @@ int FirstCodePoint(const char* utf8) {
 }  // namespace
 
 SdlHost::~SdlHost() {
-  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+  if (canvasSurface_ != nullptr) SDL_FreeSurface(canvasSurface_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
   SDL_Quit();
 }
@@ -65,8 +84,6 @@ SdlHost::~SdlHost() {
 bool SdlHost::Open() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
-  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   const bool noDisplay = SDL_getenv("DISPLAY") == nullptr &&
                          SDL_getenv("WAYLAND_DISPLAY") == nullptr &&
                          SDL_getenv("SDL_VIDEODRIVER") == nullptr;
@@ -87,6 +104,11 @@ bool SdlHost::Open() {
     error_ = kNoDisplay;
     return false;
   }
+  // Where the display has a framebuffer of its own (shared memory under X11,
+  // a bitmap under Windows), the window's surface goes straight to it rather
+  // than through a 3D renderer's texture. Elsewhere SDL has only the latter.
+  if (driver != nullptr && (SDL_strcmp(driver, "x11") == 0 || SDL_strcmp(driver, "windows") == 0))
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   secondsPerCount_ = 1.0 / static_cast<double>(SDL_GetPerformanceFrequency());
   countsPerFrame_ = SDL_GetPerformanceFrequency() / kFramesPerSecond;
 
@@ -104,17 +126,21 @@ bool SdlHost::Open() {
     error_ = SDL_GetError();
     return false;
   }
-  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-  if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-  if (renderer_ == nullptr) {
+  if (SDL_GetWindowSurface(window_) == nullptr) {
     error_ = SDL_GetError();
     return false;
   }
+  shownRects_.reserve(1024 / 2 + 1);
   SDL_StartTextInput();
   State.Mouse.WindowActive = true;
   State.Mouse.PointerX = -1;
   State.Mouse.PointerY = -1;
   return true;
+}
+
+std::string SdlHost::DisplayPath() const {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return std::string(driver != nullptr ? driver : "no") + " window surface";
 }
 
 double SdlHost::Clock() { return static_cast<double>(SDL_GetPerformanceCounter()) * secondsPerCount_; }
@@ -138,7 +164,14 @@ void SdlHost::Pump() {
 
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) HandleEvent(event);
+  const std::uint64_t before = framesShown_;
   ShowCanvas();
+  if (framesShown_ != before) {
+    const double seconds =
+        static_cast<double>(SDL_GetPerformanceCounter() - now) * secondsPerCount_;
+    frameSeconds_ += seconds;
+    longestFrameSeconds_ = std::max(longestFrameSeconds_, seconds);
+  }
 }
 
 void SdlHost::HandleEvent(const SDL_Event& event) {
@@ -166,17 +199,14 @@ void SdlHost::HandleEvent(const SDL_Event& event) {
       HandleText(event.text.text);
       break;
     case SDL_MOUSEMOTION:
-      mouse.PointerX = event.motion.x;
-      mouse.PointerY = event.motion.y;
+      MapPointer(event.motion.x, event.motion.y);
       break;
     case SDL_MOUSEBUTTONDOWN:
-      mouse.PointerX = event.button.x;
-      mouse.PointerY = event.button.y;
+      MapPointer(event.button.x, event.button.y);
       mouse.Buttons |= ButtonBit(event.button.button);
       break;
     case SDL_MOUSEBUTTONUP:
-      mouse.PointerX = event.button.x;
-      mouse.PointerY = event.button.y;
+      MapPointer(event.button.x, event.button.y);
       mouse.Buttons &= ~ButtonBit(event.button.button);
       break;
     case SDL_MOUSEWHEEL:
@@ -212,52 +242,106 @@ void SdlHost::ToggleFullScreen() {
   redrawWhole_ = true;
 }
 
-// A texture of the canvas's size and format, made anew for each new canvas.
-bool SdlHost::MatchTextureToCanvas() {
+// A window position to canvas pixels, through the same letterbox as the
+// picture; outside the picture the result lies off the canvas.
+void SdlHost::MapPointer(int x, int y) {
+  auto& mouse = State.Mouse;
   const auto& canvas = State.Canvas;
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  if (canvas.Width == 0 || w <= 0 || h <= 0) {
+    mouse.PointerX = x;
+    mouse.PointerY = y;
+    return;
+  }
+  const SDL_Rect shown = Letterbox(w, h, canvas.Width, canvas.Height);
+  const auto toCanvas = [](int v, int origin, int size, int canvasSize) {
+    const long long offset = static_cast<long long>(v) - origin;
+    if (offset < 0) return -1;
+    return static_cast<int>(offset * canvasSize / size);
+  };
+  mouse.PointerX = toCanvas(x, shown.x, shown.w, canvas.Width);
+  mouse.PointerY = toCanvas(y, shown.y, shown.h, canvas.Height);
+}
+
+// The canvas's pixels as a surface, made anew for each new canvas.
+bool SdlHost::WrapCanvas() {
+  auto& canvas = State.Canvas;
   if (canvas.Width == 0) return false;
-  if (texture_ != nullptr && textureGeneration_ == canvas.Generation) return true;
-  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+  void* pixels = canvas.BitsPerPixel == 16 ? static_cast<void*>(canvas.Pixels16.data())
+                                           : static_cast<void*>(canvas.Pixels32.data());
+  if (canvasSurface_ != nullptr && canvasGeneration_ == canvas.Generation &&
+      canvasPixels_ == pixels)
+    return true;
+  if (canvasSurface_ != nullptr) SDL_FreeSurface(canvasSurface_);
   const Uint32 format = canvas.BitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
-  texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, canvas.Width,
-                               canvas.Height);
-  if (texture_ == nullptr) return false;
-  SDL_RenderSetLogicalSize(renderer_, canvas.Width, canvas.Height);
-  textureGeneration_ = canvas.Generation;
+  canvasSurface_ = SDL_CreateRGBSurfaceWithFormatFrom(pixels, canvas.Width, canvas.Height,
+                                                      canvas.BitsPerPixel,
+                                                      canvas.Width * canvas.BitsPerPixel / 8, format);
+  if (canvasSurface_ == nullptr) return false;
+  canvasGeneration_ = canvas.Generation;
+  canvasPixels_ = pixels;
   redrawWhole_ = true;
   return true;
 }
 
 void SdlHost::ShowCanvas() {
   auto& canvas = State.Canvas;
-  if (!MatchTextureToCanvas()) return;
+  if (!WrapCanvas()) return;
+  // The window's surface is replaced when the window changes size.
+  SDL_Surface* screen = SDL_GetWindowSurface(window_);
+  if (screen == nullptr) return;
+  if (screen != lastScreen_ || screen->w != lastScreenWidth_ || screen->h != lastScreenHeight_) {
+    lastScreen_ = screen;
+    lastScreenWidth_ = screen->w;
+    lastScreenHeight_ = screen->h;
+    redrawWhole_ = true;
+  }
   if (!canvas.AnyRowChanged && !redrawWhole_) return;
-  // Upload each band of consecutive changed rows.
-  const int bytesPerPixel = canvas.BitsPerPixel / 8;
-  const int pitch = canvas.Width * bytesPerPixel;
-  const auto* base = canvas.BitsPerPixel == 16
-                         ? static_cast<const void*>(canvas.Pixels16.data())
-                         : static_cast<const void*>(canvas.Pixels32.data());
-  for (int y = 0; y < canvas.Height && canvas.AnyRowChanged;) {
-    if (canvas.RowChanged[static_cast<std::size_t>(y)] == 0) {
-      ++y;
-      continue;
+
+  const SDL_Rect shown = Letterbox(screen->w, screen->h, canvas.Width, canvas.Height);
+  const bool scaled = shown.w != canvas.Width || shown.h != canvas.Height;
+  // Copies canvas rows y0 .. y1 - 1 to the surface and notes where they went.
+  const auto copyBand = [&](int y0, int y1) {
+    SDL_Rect from{0, y0, canvas.Width, y1 - y0};
+    SDL_Rect to = MapBand(shown, canvas.Height, y0, y1);
+    if (to.h <= 0) return;
+    SDL_Rect where = to;  // the blits may clip their destination rectangle
+    if (scaled)
+      SDL_BlitScaled(canvasSurface_, &from, screen, &where);
+    else
+      SDL_BlitSurface(canvasSurface_, &from, screen, &where);
+    shownRects_.push_back(to);
+  };
+
+  shownRects_.clear();
+  if (redrawWhole_) {
+    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+    copyBand(0, canvas.Height);
+    std::fill(canvas.RowChanged.begin(), canvas.RowChanged.end(), std::uint8_t{0});
+  } else {
+    for (int y = 0; y < canvas.Height;) {
+      if (canvas.RowChanged[static_cast<std::size_t>(y)] == 0) {
+        ++y;
+        continue;
+      }
+      int end = y;
+      while (end < canvas.Height && canvas.RowChanged[static_cast<std::size_t>(end)] != 0) {
+        canvas.RowChanged[static_cast<std::size_t>(end)] = 0;
+        ++end;
+      }
+      copyBand(y, end);
+      y = end;
     }
-    int end = y;
-    while (end < canvas.Height && canvas.RowChanged[static_cast<std::size_t>(end)] != 0) {
-      canvas.RowChanged[static_cast<std::size_t>(end)] = 0;
-      ++end;
-    }
-    const SDL_Rect band{0, y, canvas.Width, end - y};
-    SDL_UpdateTexture(texture_, &band, static_cast<const Uint8*>(base) + y * pitch, pitch);
-    y = end;
   }
   canvas.AnyRowChanged = false;
+  if (redrawWhole_) {
+    SDL_UpdateWindowSurface(window_);
+  } else {
+    if (shownRects_.empty()) return;  // the changed rows are too thin to show at this scale
+    SDL_UpdateWindowSurfaceRects(window_, shownRects_.data(), static_cast<int>(shownRects_.size()));
+  }
   redrawWhole_ = false;
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
-  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-  SDL_RenderPresent(renderer_);
   ++framesShown_;
 }
 

@@ -2,11 +2,18 @@
 // The console's window, through SDL2: it shows the canvas (scaled to fit the
 // desktop when needed, resizable, Alt+Enter for full screen), feeds keys and
 // the mouse to the console, and reads the high-resolution clock.
+//
+// The canvas goes to the window's own surface, and only the bands of rows
+// that drawing changed are copied and sent to the display, at most 60 times
+// a second and never waiting for a vertical blank. No 3D renderer is
+// involved: without a graphics card it would be a software one, many times
+// slower and larger than the plain copy.
 
 #include <SDL.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "display/host.h"
 
@@ -28,6 +35,11 @@ class SdlHost : public Host {
   void Pump() override;
 
   std::uint64_t FramesShown() const { return framesShown_; }
+  // Wall time spent showing frames: in all, and the longest single frame.
+  double FrameSeconds() const { return frameSeconds_; }
+  double LongestFrameSeconds() const { return longestFrameSeconds_; }
+  // How frames reach the display, for measurements ("x11 window surface").
+  std::string DisplayPath() const;
 
  private:
   void HandleEvent(const SDL_Event& event);
@@ -35,17 +47,27 @@ class SdlHost : public Host {
   void HandleText(const char* utf8);
   void ToggleFullScreen();
   void ShowCanvas();
-  bool MatchTextureToCanvas();
+  bool WrapCanvas();
+  void MapPointer(int x, int y);
 
   SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* texture_ = nullptr;
-  int textureGeneration_ = -1;
+  // The canvas's pixels seen as an SDL surface (they are not copied).
+  SDL_Surface* canvasSurface_ = nullptr;
+  int canvasGeneration_ = -1;
+  const void* canvasPixels_ = nullptr;
+  SDL_Surface* lastScreen_ = nullptr;  // the window's surface at the last frame, and its size
+  int lastScreenWidth_ = 0;
+  int lastScreenHeight_ = 0;
+  // The rectangles sent to the display in one frame: at most one per band
+  // of changed rows, so never more than half the rows.
+  std::vector<SDL_Rect> shownRects_;
   std::string error_;
   double secondsPerCount_ = 0.0;
   std::uint64_t countsPerFrame_ = 0;
   std::uint64_t nextFrame_ = 0;
   std::uint64_t framesShown_ = 0;
+  double frameSeconds_ = 0.0;
+  double longestFrameSeconds_ = 0.0;
   bool redrawWhole_ = true;
   bool fullScreen_ = false;
 };

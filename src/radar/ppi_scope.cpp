@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "app/console_state.h"
 #include "display/canvas.h"
 #include "display/services.h"
@@ -161,11 +165,79 @@ constexpr int kPlotShift = 18;
 static_assert(kPpiGridSize * kPpiColumnStride <= 1 << kPlotShift);
 using PlotList = std::array<std::uint32_t, 6 * kSamples>;
 
-// The beams' work on the two grids. The changed cells are listed in order and
-// plotted afterwards, which gives the same picture and keeps the canvas out
-// of the radial pass.
+// One bit per radial sample of a beam, bit k of word k / 64 for sample k:
+// the samples at which the beam acts.
+using SampleMask = std::array<std::uint64_t, (kSamples + 63) / 64>;
+
+// Which samples of a beam act: those that reach a cell the beam has not
+// reached before in this step and whose phase passes the beam's test (the
+// live beam: anything but 0; a decay beam: its own phase). Along a ray both
+// cell coordinates change monotonically, so a cell already reached is always
+// the one of the sample before, and after that sample it fails the test
+// anyway (the live beam leaves it at phase 0, a decay beam at the next
+// phase). So the phases can all be read before any cell changes.
+#if defined(__x86_64__)
+__attribute__((target("default")))
+#endif
+SampleMask SelectSamples(const BeamCells& cells, const std::int8_t* phase, int from) {
+  SampleMask mask{};
+  std::int32_t previous = -1;
+  for (int k = 0; k < kSamples; ++k) {
+    const std::int32_t at = cells[static_cast<std::size_t>(k)];
+    const int p = phase[at];
+    const bool acts = at != previous && (from < 0 ? p != 0 : p == from);
+    mask[static_cast<std::size_t>(k / 64)] |= static_cast<std::uint64_t>(acts) << (k % 64);
+    previous = at;
+  }
+  return mask;
+}
+
+#if defined(__x86_64__)
+// The same, eight samples at a time: the phases are gathered (four bytes
+// from each cell's address; the grid's padding keeps the last cell's read
+// inside it), so no branch waits on a phase that is not yet in the cache.
+static_assert(kSamples % 8 == 0);
+static_assert(PpiCell(kPpiGridSize - 1, kPpiGridSize - 1) + 4 <= kPpiGridSize * kPpiColumnStride);
+__attribute__((target("avx2")))
+SampleMask SelectSamples(const BeamCells& cells, const std::int8_t* phase, int from) {
+  SampleMask mask{};
+  const __m256i lowByte = _mm256_set1_epi32(0xFF);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i wanted = _mm256_set1_epi32(from);
+  const __m256i allOnes = _mm256_set1_epi32(-1);
+  const auto* base = reinterpret_cast<const int*>(phase);
+  for (int k = 0; k < kSamples; k += 8) {
+    const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells.data() + k));
+    // The cells of the samples before: no sample comes before the first.
+    const __m256i before =
+        k == 0 ? _mm256_blend_epi32(
+                     _mm256_permutevar8x32_epi32(at, _mm256_setr_epi32(0, 0, 1, 2, 3, 4, 5, 6)),
+                     allOnes, 0x01)
+               : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells.data() + k - 1));
+    const __m256i p = _mm256_and_si256(_mm256_i32gather_epi32(base, at, 1), lowByte);
+    const __m256i passes = from < 0 ? _mm256_xor_si256(_mm256_cmpeq_epi32(p, zero), allOnes)
+                                    : _mm256_cmpeq_epi32(p, wanted);
+    const __m256i acts = _mm256_andnot_si256(_mm256_cmpeq_epi32(at, before), passes);
+    const auto bits = static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(acts)));
+    mask[static_cast<std::size_t>(k / 64)] |= static_cast<std::uint64_t>(bits) << (k % 64);
+  }
+  return mask;
+}
+#endif
+
+// Calls act(k) for each sample k in the mask, outwards.
+template <typename Act>
+void ForEachSample(const SampleMask& mask, Act act) {
+  for (std::size_t w = 0; w < mask.size(); ++w) {
+    for (std::uint64_t m = mask[w]; m != 0; m &= m - 1)
+      act(static_cast<std::size_t>(w * 64 + static_cast<std::size_t>(__builtin_ctzll(m))));
+  }
+}
+
+// The beams' work on the two grids. The changed cells are listed and
+// plotted afterwards, which keeps the canvas out of the radial pass.
 struct Phosphor {
-  std::int32_t* Intensity;
+  std::uint8_t* Intensity;
   std::int8_t* Phase;
   bool AnyForced;  // any echo, reply or marker under the live beam
   PlotList& Plots;
@@ -177,31 +249,34 @@ struct Phosphor {
   }
 
   // The live beam: fresh noise, or an echo, reply or marker, on top of what
-  // is left of the old picture. A cell already painted this revolution waits
-  // for the first decay beam.
-  void Paint(int k, std::int32_t at) {
-    if (Phase[at] == 0) return;
-    const double u = NextRandom(1);
-    const auto sample = static_cast<std::size_t>(k);
-    int n = static_cast<int>(RoundHalfEven(u * kNoiseTaper[sample] * kNoiseScale));
-    if (AnyForced) {
-      const int forced = ForcedBrightness(kRadii[sample]);
-      if (forced >= 0) n = forced;
-    }
-    n += Intensity[at];
-    if (n > 255) n = 255;
-    Intensity[at] = n;
-    Phase[at] = 0;
-    Changed(at, n);
+  // is left of the old picture. A cell already painted this revolution
+  // (phase 0) waits for the first decay beam.
+  void Paint(const BeamCells& cells) {
+    ForEachSample(SelectSamples(cells, Phase, -1), [&](std::size_t sample) {
+      const std::int32_t at = cells[sample];
+      const double u = NextRandom(1);
+      int n = static_cast<int>(RoundHalfEven(u * kNoiseTaper[sample] * kNoiseScale));
+      if (AnyForced) {
+        const int forced = ForcedBrightness(kRadii[sample]);
+        if (forced >= 0) n = forced;
+      }
+      n += Intensity[at];
+      if (n > 255) n = 255;
+      Intensity[at] = static_cast<std::uint8_t>(n);
+      Phase[at] = 0;
+      Changed(at, n);
+    });
   }
 
   // A decay beam fades the cells that the beam ahead of it has left.
-  void Fade(std::int32_t at, int from) {
-    if (Phase[at] != from) return;
-    const int faded = kFaded[static_cast<std::size_t>(Intensity[at])];
-    Intensity[at] = faded;
-    Phase[at] = static_cast<std::int8_t>(from + 1);
-    Changed(at, faded);
+  void Fade(const BeamCells& cells, int from) {
+    ForEachSample(SelectSamples(cells, Phase, from), [&](std::size_t sample) {
+      const std::int32_t at = cells[sample];
+      const int faded = kFaded[static_cast<std::size_t>(Intensity[at])];
+      Intensity[at] = static_cast<std::uint8_t>(faded);
+      Phase[at] = static_cast<std::int8_t>(from + 1);
+      Changed(at, faded);
+    });
   }
 };
 
@@ -228,25 +303,44 @@ void StepPpiSweep() {
   PlotList plots;
   Phosphor phosphor{State.PpiIntensity.data(), State.PpiPhase.data(),
                     State.EchoCount > 0 || State.IffCount > 0 || State.TrackNear != 0, plots};
-  // Outwards along the beams, at each radius the live beam first and then the
-  // decay beams at +180, -60, +120, -120 and +60 degrees. Each decay beam acts
-  // only on cells in the phase the beam ahead of it left, so a cell crossed by
-  // several neighbouring beam positions (as near the centre) gets one paint
-  // and five fades per revolution.
-  for (std::size_t k = 0; k < kSamples; ++k) {
-    phosphor.Paint(static_cast<int>(k), live[k]);
-    phosphor.Fade(beam3[k], 2);
-    phosphor.Fade(beam5[k], 4);
-    phosphor.Fade(beam2[k], 1);
-    phosphor.Fade(beam4[k], 3);
-    phosphor.Fade(beam1[k], 0);
-  }
+  // The beams are taken one after the other, each outwards from the centre.
+  // That gives the same picture as going outwards once with all six beams
+  // at each radius: two beams of a step never share a cell (beams 60 degrees
+  // apart at radii of 2 or more lie at least 2 pixels apart), so only the
+  // order of the random draws matters, and the live beam keeps it. Each
+  // decay beam acts only on cells in the phase the beam ahead of it left, so
+  // a cell crossed by several neighbouring beam positions (as near the
+  // centre) gets one paint and five fades per revolution.
+  phosphor.Paint(live);
+  phosphor.Fade(beam3, 2);
+  phosphor.Fade(beam5, 4);
+  phosphor.Fade(beam2, 1);
+  phosphor.Fade(beam4, 3);
+  phosphor.Fade(beam1, 0);
 
   CanvasState& canvas = State.Canvas;
+  const std::uint32_t* colours = State.PpiColours.data();
+  if (canvas.BitsPerPixel == 16 && canvas.Width >= kScreenLeft + kPpiGridSize &&
+      canvas.Height > kScreenBottom) {
+    // The scope lies wholly on the console canvas: the pixels are stored as
+    // PutPixel would, without testing the bounds and the depth each time.
+    std::uint16_t* const pixels = canvas.Pixels16.data();
+    std::uint8_t* const rows = canvas.RowChanged.data();
+    const auto width = static_cast<std::size_t>(canvas.Width);
+    for (int i = 0; i < phosphor.PlotCount; ++i) {
+      const std::uint32_t plot = plots[static_cast<std::size_t>(i)];
+      const auto row = static_cast<std::size_t>(kScreenBottom - static_cast<int>(plot & 511));
+      pixels[row * width + kScreenLeft + (plot >> 9 & 511)] =
+          static_cast<std::uint16_t>(colours[plot >> kPlotShift]);
+      rows[row] = 1;
+    }
+    if (phosphor.PlotCount > 0) canvas.AnyRowChanged = true;
+    return;
+  }
   for (int i = 0; i < phosphor.PlotCount; ++i) {
     const std::uint32_t plot = plots[static_cast<std::size_t>(i)];
     const int x = static_cast<int>(plot >> 9 & 511), y = static_cast<int>(plot & 511);
-    PutPixel(canvas, kScreenLeft + x, kScreenBottom - y, State.PpiColours[plot >> kPlotShift]);
+    PutPixel(canvas, kScreenLeft + x, kScreenBottom - y, colours[plot >> kPlotShift]);
   }
 }
 

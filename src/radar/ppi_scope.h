@@ -24,9 +24,11 @@ struct PpiState {
   double SweepAngle = 0.0;  // the live beam, radians counter-clockwise from east
   // Phosphor brightness 0..255 and decay phase (0 just painted, 1..5 faded
   // that often since, 10 never painted) of each scope pixel, indexed by
-  // PpiCell(x, y), grid y growing northwards.
-  std::vector<std::int32_t> PpiIntensity =
-      std::vector<std::int32_t>(kPpiGridSize * kPpiColumnStride, 0);
+  // PpiCell(x, y), grid y growing northwards. Brightness never leaves
+  // 0..255 (painting caps it), so a byte holds it: the sweep's scattered
+  // reads then find both grids in a quarter of the cache room.
+  std::vector<std::uint8_t> PpiIntensity =
+      std::vector<std::uint8_t>(kPpiGridSize * kPpiColumnStride, 0);
   std::vector<std::int8_t> PpiPhase =
       std::vector<std::int8_t>(kPpiGridSize * kPpiColumnStride, kPpiNeverPainted);
   int TrackNear = 0;

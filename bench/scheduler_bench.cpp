@@ -1,0 +1,115 @@
+// The whole main loop on the headless host: one simulated second of an
+// engagement in Auto mode, and the catch-up after a long stall.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "app/console_state.h"
+#include "app/scheduler.h"
+#include "app/site_controls.h"
+#include "display/headless_host.h"
+
+namespace {
+
+// Passes that make one simulated second when the clock moves 0.4 ms per pass.
+constexpr int kPassesPerSecond = 2500;
+// How long the crew gets to launch its first missile.
+constexpr double kLaunchWithin = 600.0;
+
+// A console started in Auto mode on the given host.
+void StartAutoConsole(vorn::HeadlessHost& host) {
+  vorn::ResetConsoleState();
+  vorn::SetActiveHost(&host);
+  vorn::InitializeState();
+  vorn::State.OperatingMode = vorn::kModeAuto;
+  vorn::RestartConsole();
+}
+
+// Runs passes until the crew has a missile in flight; false if it never did.
+bool RunUntilLaunch() {
+  vorn::RunSchedulerPass();
+  const double start = vorn::State.Now;
+  while (vorn::State.MissilePhase < 1) {
+    if (vorn::State.Now > start + kLaunchWithin) return false;
+    vorn::RunSchedulerPass();
+  }
+  return true;
+}
+
+void BM_SimulatedSecond(benchmark::State& state) {
+  vorn::HeadlessHost host;  // 0.4 ms per clock read, one read per pass
+  StartAutoConsole(host);
+  if (!RunUntilLaunch()) {
+    state.SkipWithError("the auto crew launched no missile");
+    vorn::SetActiveHost(nullptr);
+    return;
+  }
+  const vorn::ConsoleState saved = vorn::State;
+  const double savedTime = host.Time();
+
+  // How long the missile stays in flight from here: iterations start over
+  // from the launch before a second would run past its end.
+  while (vorn::State.MissilePhase >= 1) vorn::RunSchedulerPass();
+  const double flightSeconds = vorn::State.Now - saved.Now;
+  vorn::State = saved;
+  host.SetTime(savedTime);
+
+  std::int64_t restarts = 0;
+  for (auto _ : state) {
+    if (vorn::State.Now + 1.1 > saved.Now + flightSeconds) {
+      state.PauseTiming();
+      vorn::State = saved;
+      host.SetTime(savedTime);
+      ++restarts;
+      state.ResumeTiming();
+    }
+    for (int i = 0; i < kPassesPerSecond; ++i) vorn::RunSchedulerPass();
+  }
+  state.counters["flight_s"] = flightSeconds;
+  state.counters["restarts"] = static_cast<double>(restarts);
+  state.counters["sim_s_per_cpu_s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  vorn::SetActiveHost(nullptr);
+}
+BENCHMARK(BM_SimulatedSecond)->Unit(benchmark::kMillisecond);
+
+// Ten seconds pass between two passes, as after "p" and a wait for a key.
+// The loop then runs about 100 ticks, 20 panel tasks and 8333 sweep steps
+// back to back. The clock stands still while it does (only the panel task's
+// 1 ms sleeps move it), so this is the loop's own work, not the sleeps.
+void BM_CatchUpAfterStall(benchmark::State& state) {
+  constexpr double kStall = 10.0;
+  vorn::HeadlessHost host;
+  StartAutoConsole(host);
+  if (!RunUntilLaunch()) {
+    state.SkipWithError("the auto crew launched no missile");
+    vorn::SetActiveHost(nullptr);
+    return;
+  }
+  const vorn::ConsoleState saved = vorn::State;
+  const double savedTime = host.Time();
+
+  const auto behind = [] {
+    const auto& s = vorn::State;
+    return s.Now > s.TickTime + 0.1 || s.Now > s.NextPanelTime || s.Now > s.NextSweepTime;
+  };
+  std::int64_t passes = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    vorn::State = saved;
+    host.SetTime(savedTime + kStall);
+    host.SetSecondsPerClockRead(0.0);
+    state.ResumeTiming();
+    do {
+      vorn::RunSchedulerPass();
+      ++passes;
+    } while (behind());
+  }
+  state.counters["passes"] =
+      benchmark::Counter(static_cast<double>(passes), benchmark::Counter::kAvgIterations);
+  vorn::SetActiveHost(nullptr);
+}
+BENCHMARK(BM_CatchUpAfterStall)->Unit(benchmark::kMillisecond);
+
+}  // namespace
