@@ -8,11 +8,9 @@ cd "$(dirname "$0")/.."
 
 BUILD=build/package
 WORK=$(mktemp -d)
-XVFB_PID=""
-VORN_PID=""
+source tools/xsession.sh
 cleanup() {
-  [ -n "$VORN_PID" ] && kill "$VORN_PID" 2>/dev/null || true
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  stop_session
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -126,26 +124,8 @@ grep -q '^VORN(6)' "$WORK/man.txt" || fail "manual page is not in section 6"
 ok "manual page renders without warnings"
 
 # --- the packaged program opens its window ---------------------------------
-exec 5> "$WORK/displayfd"
-Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do
-  [ -s "$WORK/displayfd" ] && break
-  sleep 0.1
-done
-[ -s "$WORK/displayfd" ] || fail "Xvfb did not start"
-export DISPLAY=":$(tr -d '[:space:]' < "$WORK/displayfd")"
-
-"$ROOT/usr/bin/vorn" > "$WORK/vorn.out" 2> "$WORK/vorn.err" &
-VORN_PID=$!
-WINDOW=""
-for _ in $(seq 150); do
-  WINDOW=$(xdotool search --name '^vorn$' 2>/dev/null | head -1 || true)
-  [ -n "$WINDOW" ] && break
-  sleep 0.1
-done
-[ -n "$WINDOW" ] || fail "the packaged vorn opened no window: $(cat "$WORK/vorn.err")"
-sleep 1.5
+start_private_display
+start_vorn_window "$ROOT/usr/bin/vorn"
 # The RED lamp, lit from the start, shows that the console is drawn.
 import -window "$WINDOW" "$WORK/shot.png"
 red=$(convert "$WORK/shot.png" -format '%[fx:int(255*p{500,15}.r)],%[fx:int(255*p{500,15}.g)]' info:)

@@ -9,12 +9,10 @@ cd "$(dirname "$0")/.."
 VORN=${1:-build/release/vorn}
 OUT=${2:-docs/screenshot.png}
 WORK=$(mktemp -d)
-XVFB_PID=""
-VORN_PID=""
+source tools/xsession.sh
 
 cleanup() {
-  [ -n "$VORN_PID" ] && kill "$VORN_PID" 2>/dev/null || true
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  stop_session
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -34,27 +32,8 @@ if [ "$VORN" = build/release/vorn ]; then
 fi
 [ -x "$VORN" ] || fail "no program at $VORN"
 
-# A private display, big enough for the whole 1280 x 1024 canvas unscaled.
-exec 5> "$WORK/displayfd"
-Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do
-  [ -s "$WORK/displayfd" ] && break
-  sleep 0.1
-done
-[ -s "$WORK/displayfd" ] || fail "Xvfb did not start"
-export DISPLAY=":$(tr -d '[:space:]' < "$WORK/displayfd")"
-
-"$VORN" > "$WORK/vorn.out" 2> "$WORK/vorn.err" &
-VORN_PID=$!
-WINDOW=""
-for _ in $(seq 150); do
-  WINDOW=$(xdotool search --name '^vorn$' 2>/dev/null | head -1 || true)
-  [ -n "$WINDOW" ] && break
-  sleep 0.1
-done
-[ -n "$WINDOW" ] || fail "no vorn window appeared: $(cat "$WORK/vorn.err")"
-sleep 1.5
+start_private_display
+start_vorn_window "$VORN"
 
 # Choose Auto in the mode menu, then take the pointer off the canvas: in Auto
 # the crew works the controls by itself.

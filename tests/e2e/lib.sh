@@ -6,13 +6,10 @@ VORN=$1
 SEND_CLOSE=${2:-}
 READ_CELLS=${3:-}
 WORK=$(mktemp -d)
-XVFB_PID=""
-VORN_PID=""
-WINDOW=""
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xsession.sh"
 
 cleanup() {
-  [ -n "$VORN_PID" ] && kill "$VORN_PID" 2>/dev/null || true
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  stop_session
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -24,30 +21,12 @@ fail() {
   exit 1
 }
 
-start_display() {
-  exec 5> "$WORK/displayfd"
-  Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq 100); do
-    [ -s "$WORK/displayfd" ] && break
-    sleep 0.1
-  done
-  export DISPLAY=":$(tr -d '[:space:]' < "$WORK/displayfd")"
-}
+start_display() { start_private_display; }
 
 # Starts vorn and waits for its window.
 start_vorn() {
-  "$VORN" > "$WORK/vorn.out" 2> "$WORK/vorn.err" &
-  VORN_PID=$!
   VORN_STARTED=$(date +%s.%N)
-  for _ in $(seq 150); do
-    WINDOW=$(xdotool search --name '^vorn$' 2>/dev/null | head -1 || true)
-    [ -n "$WINDOW" ] && break
-    sleep 0.1
-  done
-  [ -n "$WINDOW" ] || fail "no window appeared"
-  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
-  sleep 1.5
+  start_vorn_window "$VORN"
 }
 
 # Where an aircraft of the built-in scenario is on the scope now, as "x y"
