@@ -176,10 +176,7 @@ using SampleMask = std::array<std::uint64_t, (kSamples + 63) / 64>;
 // the one of the sample before, and after that sample it fails the test
 // anyway (the live beam leaves it at phase 0, a decay beam at the next
 // phase). So the phases can all be read before any cell changes.
-#if defined(__x86_64__)
-__attribute__((target("default")))
-#endif
-SampleMask SelectSamples(const BeamCells& cells, const std::int8_t* phase, int from) {
+SampleMask SelectSamplesPortable(const BeamCells& cells, const std::int8_t* phase, int from) {
   SampleMask mask{};
   std::int32_t previous = -1;
   for (int k = 0; k < kSamples; ++k) {
@@ -199,7 +196,7 @@ SampleMask SelectSamples(const BeamCells& cells, const std::int8_t* phase, int f
 static_assert(kSamples % 8 == 0);
 static_assert(PpiCell(kPpiGridSize - 1, kPpiGridSize - 1) + 4 <= kPpiGridSize * kPpiColumnStride);
 __attribute__((target("avx2")))
-SampleMask SelectSamples(const BeamCells& cells, const std::int8_t* phase, int from) {
+SampleMask SelectSamplesAvx2(const BeamCells& cells, const std::int8_t* phase, int from) {
   SampleMask mask{};
   const __m256i lowByte = _mm256_set1_epi32(0xFF);
   const __m256i zero = _mm256_setzero_si256();
@@ -224,6 +221,17 @@ SampleMask SelectSamples(const BeamCells& cells, const std::int8_t* phase, int f
   return mask;
 }
 #endif
+
+// Picks the gathering form where the processor has AVX2. The choice is made
+// once, by hand rather than by the compiler's function versions, so that
+// every compiler the project builds with treats it alike.
+SampleMask SelectSamples(const BeamCells& cells, const std::int8_t* phase, int from) {
+#if defined(__x86_64__)
+  static const bool hasAvx2 = __builtin_cpu_supports("avx2");
+  if (hasAvx2) return SelectSamplesAvx2(cells, phase, from);
+#endif
+  return SelectSamplesPortable(cells, phase, from);
+}
 
 // Calls act(k) for each sample k in the mask, outwards.
 template <typename Act>
