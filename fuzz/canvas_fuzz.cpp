@@ -239,7 +239,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        std::max(x1, x2) + Slack(x2), std::max(y1, y2) + Slack(y2)),
                 "DrawLine drew outside its corners");
         // The corners (both ends of a line) are drawn whenever they lie on
-        // the canvas.
+        // the canvas; a NaN anywhere draws nothing at all.
+        const bool anyNan = std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2);
+        if (anyNan) {
+          Check(changed.Empty(), "DrawLine drew with a NaN corner");
+          break;
+        }
         int ax = 0, ay = 0, bx = 0, by = 0;
         const std::uint32_t pixel = ConvertColour(colour);
         const bool a = OnCanvasPixel(x1, c.Width, ax) && OnCanvasPixel(y1, c.Height, ay);
