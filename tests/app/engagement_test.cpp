@@ -154,18 +154,30 @@ TEST_F(EngagementTest, OperatorShootsDownAnAircraftWithTheMouseAlone) {
 TEST_F(EngagementTest, AutoCrewDestroysHostilesOneAfterAnotherAndNeverAFriend) {
   Click(820, 5);
   ASSERT_EQ(State.OperatingMode, kModeAuto);
-
-  int friendlyDesignations = 0;
-  run_.AfterTick = [&] {
-    log_.Observe();
-    if (State.TargetDesignated >= 5) ++friendlyDesignations;
-  };
   ASSERT_EQ(run_.RunUntil(State.Now + 600.0), Transfer::None);
 
   EXPECT_GE(log_.Hostile(), 3) << "hostile aircraft destroyed in ten minutes";
   EXPECT_EQ(log_.Friendly(), 0);
-  EXPECT_EQ(friendlyDesignations, 0);
+  EXPECT_EQ(log_.FriendlyLaunches(), 0);
   EXPECT_EQ(State.OperatingMode, kModeAuto);
+}
+
+// A click on an echo takes the highest slot under it, so a friendly flying
+// beside the hostile the crew picked is what the click designates. The crew
+// must not fire at it.
+TEST_F(EngagementTest, AutoCrewHoldsFireWhenAFriendFliesBesideItsHostile) {
+  // The friendly of slot 5 flies in formation with hostile 4, 1400 yards off.
+  State.TargetX[5] = State.TargetX[4] - 1000;
+  State.TargetY[5] = State.TargetY[4] - 1000;
+  State.TargetAlt[5] = State.TargetAlt[4];
+  State.TargetVX[5] = State.TargetVX[4];
+  State.TargetVY[5] = State.TargetVY[4];
+  Click(820, 5);
+  ASSERT_EQ(State.OperatingMode, kModeAuto);
+  ASSERT_EQ(run_.RunUntil(State.Now + 200.0), Transfer::None);
+  EXPECT_EQ(log_.FriendlyLaunches(), 0);
+  EXPECT_EQ(log_.Friendly(), 0);
+  EXPECT_GE(log_.Hostile(), 1) << "the crew still engages the other hostiles";
 }
 
 }  // namespace

@@ -176,6 +176,14 @@ void CheckRanges(Report& r) {
   r.Within("SteerLateral", s.SteerLateral, -3.141592653589793, 3.141592653589793);
   r.Within("BurstClutter", s.BurstClutter, 1.0, 2.0);
   r.Within("TtrRange", s.TtrRange, 8000.0, 1e9);
+  r.Within("MissileSpeed", s.MissileSpeed, 0.0, 1227.6);
+  // A ready missile stands on its launcher, once the first tick has put it there.
+  if (s.MissilePhase == kPhaseReady && s.MissileX != 0.0) {
+    r.Within("MissileX of the ready missile", s.MissileX,
+             14 * s.LauncherNumber + 15 * s.SectionNumber + 876,
+             14 * s.LauncherNumber + 15 * s.SectionNumber + 876);
+    r.Holds(s.MissileY == 0.0 && s.MissileAlt == 0.0, "the ready missile is off its launcher");
+  }
   // Zero until the computer first ran, then kept between 1 yard and 80,000 ft.
   if (s.PipAlt != 0.0) r.Within("PipAlt", s.PipAlt, 1.0, 26666.66666666667);
 
@@ -294,6 +302,8 @@ void DestructionLog::Observe() {
     justDestroyed_ = engagedSlot_;
     ++(engagedSlot_ >= 5 ? friendly_ : hostile_);
   }
+  if (phase == kPhaseSettleGyro && previousPhase_ != kPhaseSettleGyro && State.TargetTracked >= 5)
+    ++friendlyLaunches_;
   if (phase == kPhaseBurst) engagedSlot_ = State.TargetTracked;
   previousPhase_ = phase;
 }

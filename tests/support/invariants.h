@@ -55,13 +55,15 @@ class CheckedRun {
 };
 
 // Counts aircraft destroyed by bursts, from the missile's phase going from
-// Burst back to the launcher with the engaged slot moved out to 500000 yards.
-// Call Observe after every tick.
+// Burst back to the launcher with the engaged slot moved out to 500000 yards,
+// and launches at friendly aircraft (slots 5 to 7, which answer IFF). Call
+// Observe after every tick.
 class DestructionLog {
  public:
   void Observe();
   int Hostile() const { return hostile_; }
   int Friendly() const { return friendly_; }
+  int FriendlyLaunches() const { return friendlyLaunches_; }
   // The slot destroyed at the last observed tick, 0 if none.
   int JustDestroyed() const { return justDestroyed_; }
 
@@ -71,6 +73,7 @@ class DestructionLog {
   int hostile_ = 0;
   int friendly_ = 0;
   int justDestroyed_ = 0;
+  int friendlyLaunches_ = 0;
 };
 
 // Resident set size of this process in bytes, from /proc/self/statm; 0 where
