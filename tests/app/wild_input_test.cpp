@@ -57,7 +57,9 @@ class WildInputTest : public test::ConsoleTest {
   int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random_); }
   bool Chance(double p) { return std::bernoulli_distribution(p)(random_); }
 
-  // Mouse states that would choose Exit are turned into others.
+  // Mouse states that would choose Exit are turned into others. (In full
+  // screen the pointer is clamped to the canvas, which moves no pointer off
+  // the menu row onto Exit.)
   static bool ChoosesExit(int x, int y, int buttons) {
     return buttons == 1 && y > 0 && y < 12 && x >= 910 && x <= 957;
   }
@@ -166,8 +168,12 @@ class WildInputTest : public test::ConsoleTest {
       State.Mouse.Wheel += Uniform(-5, 5);
       return Uniform(1, 10);
     }
-    if (kind < 93) {  // the window loses the focus a while
+    if (kind < 92) {  // the window loses the focus a while
       State.Mouse.WindowActive = false;
+      return Uniform(1, 30);
+    }
+    if (kind < 93) {  // full screen and back: the pointer is held on the canvas
+      State.Mouse.FullScreen = !State.Mouse.FullScreen;
       return Uniform(1, 30);
     }
     return Uniform(50, 800);  // hands off: flights run to their end
