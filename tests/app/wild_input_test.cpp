@@ -75,7 +75,7 @@ class WildInputTest : public test::ConsoleTest {
   int AnyKey() {
     for (;;) {
       const int pick = Uniform(0, 3);
-      const int code = pick == 0 ? Uniform(kKeyCloseRequest, kKeyF1 + 9)
+      const int code = pick == 0   ? Uniform(kKeyCloseRequest, kKeyF1 + 9)
                        : pick == 1 ? Uniform(0, 255)
                                    : Uniform(32, 126);
       if (code != 'q' && code != 'Q' && code != kKeyEscape && code != 'p' && code != 'P')
