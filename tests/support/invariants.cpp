@@ -179,9 +179,8 @@ void CheckRanges(Report& r) {
   r.Within("MissileSpeed", s.MissileSpeed, 0.0, 1227.6);
   // A ready missile stands on its launcher, once the first tick has put it there.
   if (s.MissilePhase == kPhaseReady && s.MissileX != 0.0) {
-    r.Within("MissileX of the ready missile", s.MissileX,
-             14 * s.LauncherNumber + 15 * s.SectionNumber + 876,
-             14 * s.LauncherNumber + 15 * s.SectionNumber + 876);
+    r.OneOf("MissileX of the ready missile", s.MissileX,
+            {14 * s.LauncherNumber + 15 * s.SectionNumber + 876});
     r.Holds(s.MissileY == 0.0 && s.MissileAlt == 0.0, "the ready missile is off its launcher");
   }
   // Zero until the computer first ran, then kept between 1 yard and 80,000 ft.
@@ -249,47 +248,40 @@ std::string ConsoleInvariants::CheckWholePpi() {
   return r.Take();
 }
 
-bool CheckedRun::Pass(Transfer& transfer) {
+void CheckedRun::Pass(Transfer& transfer) {
   const double tickTime = State.TickTime, pauseOffset = State.PauseOffset;
   const double panelTime = State.NextPanelTime;
   transfer = RunSchedulerPass();
-  const bool ticked = State.TickTime != tickTime || State.PauseOffset != pauseOffset;
-  if (transfer != Transfer::None) return ticked;
+  if (transfer != Transfer::None) return;
   if (State.NextPanelTime != panelTime && failure_.empty()) failure_ = invariants_.CheckPanel();
-  if (ticked) {
+  if (State.TickTime != tickTime || State.PauseOffset != pauseOffset) {
     ++ticks_;
     if (failure_.empty()) failure_ = invariants_.CheckTick();
     if (AfterTick) AfterTick();
   }
-  return ticked;
+}
+
+Transfer CheckedRun::RunWhile(const std::function<bool()>& more) {
+  Transfer transfer = Transfer::None;
+  while (failure_.empty() && more()) {
+    Pass(transfer);
+    if (transfer != Transfer::None) break;
+  }
+  return transfer;
 }
 
 Transfer CheckedRun::RunTicks(int ticks) {
-  Transfer transfer = Transfer::None;
-  for (int done = 0; done < ticks && failure_.empty();) {
-    if (Pass(transfer)) ++done;
-    if (transfer != Transfer::None) break;
-  }
-  return transfer;
+  const long last = ticks_ + ticks;
+  return RunWhile([&] { return ticks_ < last; });
 }
 
 Transfer CheckedRun::RunUntil(double now) {
-  Transfer transfer = Transfer::None;
-  while (State.Now < now && failure_.empty()) {
-    Pass(transfer);
-    if (transfer != Transfer::None) break;
-  }
-  return transfer;
+  return RunWhile([&] { return State.Now < now; });
 }
 
 Transfer CheckedRun::RunUntilPanelTask() {
-  Transfer transfer = Transfer::None;
   const double panelTime = State.NextPanelTime;
-  while (State.NextPanelTime == panelTime && failure_.empty()) {
-    Pass(transfer);
-    if (transfer != Transfer::None) break;
-  }
-  return transfer;
+  return RunWhile([&] { return State.NextPanelTime == panelTime; });
 }
 
 void DestructionLog::Observe() {
@@ -314,10 +306,6 @@ long ResidentBytes() {
   if (!(statm >> pages >> resident)) return 0;
   return resident * sysconf(_SC_PAGESIZE);
 }
-
-}  // namespace vorn::test
-
-namespace vorn::test {
 
 long LiveHeapBytes() {
 #if defined(__SANITIZE_ADDRESS__)

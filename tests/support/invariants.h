@@ -46,8 +46,10 @@ class CheckedRun {
   std::function<void()> AfterTick;
 
  private:
-  // One pass; returns true when it ran a tick.
-  bool Pass(Transfer& transfer);
+  // One pass, with the checks of what it ran.
+  void Pass(Transfer& transfer);
+  // Runs passes while `more` says so (or as above).
+  Transfer RunWhile(const std::function<bool()>& more);
 
   ConsoleInvariants invariants_;
   std::string failure_;
