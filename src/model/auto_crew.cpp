@@ -138,7 +138,10 @@ void RunAutoCrew() {
         break;
       }
       ClickOnEcho(State.AutoBestSlot);
-      if (State.TargetTracked == 0) {
+      // The click takes the highest slot under it, which may be a friendly
+      // flying beside the chosen hostile: the crew never fires at one.
+      if (State.TargetTracked == 0 ||
+          State.TargetIffResponder[static_cast<std::size_t>(State.TargetTracked)] != 0) {
         step = kStartScan;
         break;
       }
