@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <utility>
 
 #include "app/site_controls.h"
 #include "display/canvas.h"
@@ -97,10 +98,17 @@ TEST_F(DesignationTest, TrackingRadarReachesJustShortOf199000Yards) {
   Mouse(PpiX(199000), 770, 1);
   DesignateTarget();
   EXPECT_EQ(State.TargetTracked, 0);
+  EXPECT_EQ(ReadCanvasText(50, 76, 15), "Out of         ");
+  EXPECT_EQ(ReadCanvasText(51, 76, 15), "TTR Range      ");
+  EXPECT_EQ(test::CellForeground(50, 76), Colour(0xFF0000));
+  EXPECT_EQ(State.Canvas.Foreground, Colour(0xFFFFFF));
 
+  // A designation in reach wipes the message.
   PlaceAircraft(1, 198999, 0, 0);
   DesignateTarget();
   EXPECT_EQ(State.TargetTracked, 1);
+  EXPECT_EQ(ReadCanvasText(50, 76, 15), std::string(15, ' '));
+  EXPECT_EQ(ReadCanvasText(51, 76, 15), std::string(15, ' '));
 
   // The limit is taken on where the aircraft is now, the window on where it
   // was at the last tick.
@@ -171,23 +179,6 @@ TEST_F(DesignationTest, ClicksAreIgnoredWhileTheMissileIsNotReady) {
     EXPECT_EQ(State.TargetDesignated, 1);
     EXPECT_EQ(State.ComputerSettled, 1);
   }
-}
-
-TEST_F(DesignationTest, DesignationMessageTexts) {
-  ClearSky();
-  PlaceAircraft(1, 199000, 0, 0);
-  Mouse(PpiX(199000), 770, 1);
-  DesignateTarget();
-  EXPECT_EQ(ReadCanvasText(50, 76, 15), "Out of         ");
-  EXPECT_EQ(ReadCanvasText(51, 76, 15), "TTR Range      ");
-  EXPECT_EQ(test::CellForeground(50, 76), Colour(0xFF0000));
-  EXPECT_EQ(State.Canvas.Foreground, Colour(0xFFFFFF));
-
-  PlaceAircraft(1, 150000, 0, 0);
-  Mouse(PpiX(150000), 770, 1);
-  DesignateTarget();
-  EXPECT_EQ(ReadCanvasText(50, 76, 15), std::string(15, ' '));
-  EXPECT_EQ(ReadCanvasText(51, 76, 15), std::string(15, ' '));
 }
 
 // The IFF and FIRE panels.
@@ -298,25 +289,20 @@ TEST_F(PanelTest, FireAtRedIsAcceptedEvenBeyond150Seconds) {
 }
 
 TEST_F(PanelTest, ManualBurstAbandonsTheFlightFromRollStabilisation) {
-  for (const int phase : {kPhaseReady, kPhaseSettleGyro, kPhaseBoost}) {
+  // Phase, and whether the button bursts the missile.
+  const std::pair<int, bool> cases[] = {
+      {kPhaseReady, false}, {kPhaseSettleGyro, false}, {kPhaseBoost, false}, {kPhaseRollStab, true},
+      {kPhaseDive, true},   {kPhaseCruise, true},      {kPhaseBurst, true}};
+  for (const auto& [phase, bursts] : cases) {
+    SCOPED_TRACE(phase);
     State.MissilePhase = phase;
     Mouse(670, 920, 0);
     UpdateFirePanel();
     Mouse(670, 920, 1);
     UpdateFirePanel();
-    EXPECT_EQ(State.BurstCommand, 0) << "phase " << phase;
-    EXPECT_EQ(State.MissilePhase, phase);
-    EXPECT_EQ(PixelAt(670, 920), Colour(0xFFFF00));
-  }
-  for (const int phase : {kPhaseRollStab, kPhaseDive, kPhaseCruise, kPhaseBurst}) {
-    State.MissilePhase = phase;
-    Mouse(670, 920, 0);
-    UpdateFirePanel();
-    Mouse(670, 920, 1);
-    UpdateFirePanel();
-    EXPECT_EQ(State.BurstCommand, 1) << "phase " << phase;
-    EXPECT_EQ(State.MissilePhase, kPhaseReady);
-    EXPECT_EQ(PixelAt(670, 920), Colour(0xFF0000));
+    EXPECT_EQ(State.BurstCommand, bursts ? 1 : 0);
+    EXPECT_EQ(State.MissilePhase, bursts ? kPhaseReady : phase);
+    EXPECT_EQ(PixelAt(670, 920), Colour(bursts ? 0xFF0000 : 0xFFFF00));
   }
 }
 
