@@ -31,17 +31,8 @@ quietly() {
 # checks the desktop entry, renders the manual page and shows the window.
 packages=(g++ cmake make pkg-config libsdl2-dev dpkg-dev file desktop-file-utils man-db
           groff-base xvfb xdotool imagemagick)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "package: installing ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo=sudo
-  quietly $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive quietly $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source tools/packages.sh
+quietly install_missing "${packages[@]}"
 
 # --- build, install, package -----------------------------------------------
 quietly cmake --preset release -B "$BUILD" -DVORN_BUILD_TESTS=OFF -DVORN_BUILD_BENCHMARKS=OFF

@@ -26,12 +26,18 @@ void StartAutoConsole(vorn::HeadlessHost& host) {
   vorn::RestartConsole();
 }
 
-// Runs passes until the crew has a missile in flight; false if it never did.
-bool RunUntilLaunch() {
+// Starts an Auto console and runs passes until the crew has a missile in
+// flight; if it never launches, marks the benchmark failed and returns false.
+bool StartWithMissileInFlight(benchmark::State& state, vorn::HeadlessHost& host) {
+  StartAutoConsole(host);
   vorn::RunSchedulerPass();
   const double start = vorn::State.Now;
   while (vorn::State.MissilePhase < 1) {
-    if (vorn::State.Now > start + kLaunchWithin) return false;
+    if (vorn::State.Now > start + kLaunchWithin) {
+      state.SkipWithError("the auto crew launched no missile");
+      vorn::SetActiveHost(nullptr);
+      return false;
+    }
     vorn::RunSchedulerPass();
   }
   return true;
@@ -39,12 +45,7 @@ bool RunUntilLaunch() {
 
 void BM_SimulatedSecond(benchmark::State& state) {
   vorn::HeadlessHost host;  // 0.4 ms per clock read, one read per pass
-  StartAutoConsole(host);
-  if (!RunUntilLaunch()) {
-    state.SkipWithError("the auto crew launched no missile");
-    vorn::SetActiveHost(nullptr);
-    return;
-  }
+  if (!StartWithMissileInFlight(state, host)) return;
   const vorn::ConsoleState saved = vorn::State;
   const double savedTime = host.Time();
 
@@ -81,12 +82,7 @@ BENCHMARK(BM_SimulatedSecond)->Unit(benchmark::kMillisecond);
 void BM_CatchUpAfterStall(benchmark::State& state) {
   constexpr double kStall = 10.0;
   vorn::HeadlessHost host;
-  StartAutoConsole(host);
-  if (!RunUntilLaunch()) {
-    state.SkipWithError("the auto crew launched no missile");
-    vorn::SetActiveHost(nullptr);
-    return;
-  }
+  if (!StartWithMissileInFlight(state, host)) return;
   const vorn::ConsoleState saved = vorn::State;
   const double savedTime = host.Time();
 
