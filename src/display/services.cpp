@@ -95,10 +95,7 @@ MouseReading ReadMouse() {
 double NextRandom(int n) {
   auto& random = State.Random;
   if (n == 0) return random.LastRandom;
-  random.Seed = random.Seed * 214013u + 2531011u;
-  const std::uint32_t r = (random.Seed >> 16) & 0x7FFFu;
-  random.LastRandom = static_cast<double>(r) / 32768.0;
-  return random.LastRandom;
+  return random.Next();
 }
 
 }  // namespace vorn

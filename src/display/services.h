@@ -45,9 +45,18 @@ struct MouseDevice {
   bool FullScreen = false;
 };
 
+// The console's random numbers: a linear congruential generator whose 15
+// high bits give a number in [0, 1).
 struct RandomGenerator {
   std::uint32_t Seed = 1;
   double LastRandom = 0.0;
+
+  // The next number. Inline, for the sweep draws one per painted cell.
+  double Next() {
+    Seed = Seed * 214013u + 2531011u;
+    LastRandom = static_cast<double>((Seed >> 16) & 0x7FFFu) / 32768.0;
+    return LastRandom;
+  }
 };
 
 struct MouseReading {

@@ -260,9 +260,12 @@ struct Phosphor {
   // is left of the old picture. A cell already painted this revolution
   // (phase 0) waits for the first decay beam.
   void Paint(const BeamCells& cells) {
+    // The generator is worked on a local copy, which the compiler can keep
+    // in registers across the grid's byte stores.
+    RandomGenerator random = State.Random;
     ForEachSample(SelectSamples(cells, Phase, -1), [&](std::size_t sample) {
       const std::int32_t at = cells[sample];
-      const double u = NextRandom(1);
+      const double u = random.Next();
       int n = static_cast<int>(RoundHalfEven(u * kNoiseTaper[sample] * kNoiseScale));
       if (AnyForced) {
         const int forced = ForcedBrightness(kRadii[sample]);
@@ -274,6 +277,7 @@ struct Phosphor {
       Phase[at] = 0;
       Changed(at, n);
     });
+    State.Random = random;
   }
 
   // A decay beam fades the cells that the beam ahead of it has left.
