@@ -14,12 +14,8 @@ using test::CountPixels;
 
 constexpr int kRed = 0xFF0000;
 
-class SteeringIndicatorTest : public test::ConsoleTest {
+class SteeringIndicatorTest : public test::ConsoleScreenTest {
  protected:
-  void SetUp() override {
-    ConsoleTest::SetUp();
-    OpenScreen(kConsoleMode, 16);
-  }
   static void Draw(double lateral, double vertical) {
     State.SteerLateral = lateral;
     State.SteerVertical = vertical;

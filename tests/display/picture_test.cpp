@@ -15,13 +15,8 @@ namespace {
 
 using test::ReadCanvasText;
 
-class PictureTest : public test::ConsoleTest {
+class PictureTest : public test::ConsoleScreenTest {
  protected:
-  void SetUp() override {
-    ConsoleTest::SetUp();
-    OpenScreen(kConsoleMode, 16);
-  }
-
   // Prints the numbers through the picture on row 10, over a row of '~' so
   // that printed blanks show, and reads back what was printed.
   std::string Print(const std::string& picture, const std::vector<double>& values) {

@@ -21,13 +21,8 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
-class MissileTest : public test::ConsoleTest {
+class MissileTest : public test::ConsoleScreenTest {
  protected:
-  void SetUp() override {
-    ConsoleTest::SetUp();
-    OpenScreen(kConsoleMode, 16);
-  }
-
   // Puts an aircraft into a slot, designated and engaged, with its observed
   // track on it.
   void Engage(int slot, double x, double y, double alt, double vx, double vy, double vz) {

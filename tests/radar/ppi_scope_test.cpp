@@ -61,13 +61,8 @@ void Sweep(int steps) {
   for (int i = 0; i < steps; ++i) StepPpiSweep();
 }
 
-class PpiScopeTest : public ConsoleTest {
+class PpiScopeTest : public test::ConsoleScreenTest {
  protected:
-  void SetUp() override {
-    ConsoleTest::SetUp();
-    OpenScreen(kConsoleMode, 16);
-  }
-
   // Parks every aircraft where no beam comes near.
   static void HideAllTargets() {
     for (std::size_t i = 1; i < kTargetSlots; ++i) {

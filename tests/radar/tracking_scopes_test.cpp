@@ -30,11 +30,10 @@ Span TtrColumn(int column) {
   return GreenSpan(770 + column, 700, 900);
 }
 
-class TrackingScopeTest : public test::ConsoleTest {
+class TrackingScopeTest : public test::ConsoleScreenTest {
  protected:
   void SetUp() override {
-    ConsoleTest::SetUp();
-    OpenScreen(kConsoleMode, 16);
+    ConsoleScreenTest::SetUp();
     State.Now = 10.0;
   }
   // Column updates only: the refresh is kept out of reach.
@@ -210,7 +209,7 @@ TEST_F(TrackingScopeTest, GateJumpsToTheDesignatedAircraftWithinARefresh) {
   StartConsole();
   RunTicks(1);
   RunFor(1.0);
-  EXPECT_EQ(State.TtrRange, 8000.0);  // no track yet
+  EXPECT_EQ(State.TtrRange, 8000.0);                 // no track yet
   State.TargetTracked = State.TargetDesignated = 3;  // as a click at the next tick does
   RunTicks(1);                                       // the tick builds the track
   RunFor(0.2);
