@@ -218,7 +218,7 @@ TEST_F(TrackingScopeTest, GateJumpsToTheDesignatedAircraftWithinARefresh) {
   EXPECT_NEAR(State.TtrRange, State.TargetSlantRange[3], 0.2 * 600.0);
 }
 
-TEST_F(TrackingScopeTest, MtrShowsTheMissileOnItsLauncher) {
+TEST_F(TrackingScopeTest, MtrShowsTheMissileAndRedrawsFromScratch) {
   State.MissileX = 919.0;
   Refresh();
   EXPECT_EQ(ReadCanvasText(56, 106, 30), "Missile Tracking Radar Display");
@@ -231,11 +231,8 @@ TEST_F(TrackingScopeTest, MtrShowsTheMissileOnItsLauncher) {
   EXPECT_EQ(GreenSpan(821, 900, 1023).Count, 21);   // gate end at column 51
   EXPECT_EQ(GreenSpan(1220, 900, 1023).Count, 1);
   EXPECT_EQ(GreenSpan(1221, 900, 1023).Count, 0);
-}
 
-TEST_F(TrackingScopeTest, MtrRedrawsFromScratchAndHidesThePipInTheBurst) {
-  State.MissileX = 919.0;
-  Refresh();
+  // Each refresh redraws the trace from scratch; the burst hides the pip.
   State.MissileX = 300000.0;  // plotted at 200,000: pip column 429
   State.MissilePhase = kPhaseBurst;
   Refresh();
