@@ -58,13 +58,21 @@ TEST_F(CanvasTest, CoordinatesRoundHalfAwayFromZeroAndClip) {
   EXPECT_GT(PixelCoordinate(1e30f), 100000);
 }
 
-TEST_F(CanvasTest, TextWrapsAtTheLastColumn) {
+TEST_F(CanvasTest, TextWrapsAtTheLastColumnAndPositionsKeepZeroCoordinates) {
   SetTextPosition(5, 150);
   PrintText("ABCDEFGHIJKLMNOPQRST", false);
   EXPECT_EQ(ReadCanvasText(5, 150, 11), "ABCDEFGHIJK");
   EXPECT_EQ(ReadCanvasText(6, 1, 9), "LMNOPQRST");
   EXPECT_EQ(State.Canvas.CursorRow, 5);
   EXPECT_EQ(State.Canvas.CursorColumn, 9);
+  // A row or column of zero or less keeps that coordinate.
+  SetTextPosition(10, 20);
+  SetTextPosition(0, 30);
+  EXPECT_EQ(State.Canvas.CursorRow, 9);
+  EXPECT_EQ(State.Canvas.CursorColumn, 29);
+  SetTextPosition(12, -1);
+  EXPECT_EQ(State.Canvas.CursorRow, 11);
+  EXPECT_EQ(State.Canvas.CursorColumn, 29);
 }
 
 TEST_F(CanvasTest, NewLineAtTheLastRowScrollsTheCanvas) {
@@ -86,16 +94,6 @@ TEST_F(CanvasTest, NewLineAtTheLastRowScrollsTheCanvas) {
   PrintText("x", true);
   EXPECT_EQ(State.Canvas.CursorRow, 36);
   EXPECT_EQ(ReadCanvasText(36, 1, 1), "x");
-}
-
-TEST_F(CanvasTest, RowOrColumnZeroKeepsThatCoordinate) {
-  SetTextPosition(10, 20);
-  SetTextPosition(0, 30);
-  EXPECT_EQ(State.Canvas.CursorRow, 9);
-  EXPECT_EQ(State.Canvas.CursorColumn, 29);
-  SetTextPosition(12, -1);
-  EXPECT_EQ(State.Canvas.CursorRow, 11);
-  EXPECT_EQ(State.Canvas.CursorColumn, 29);
 }
 
 TEST_F(CanvasTest, TextCellsAreOpaqueAndUseTheForeground) {
