@@ -43,12 +43,10 @@ class EngagementTest : public test::ConsoleTest {
     Ticks(1);
   }
 
-  // The aircraft's echo on the PPI: 1500 yards a pixel about (265, 770),
-  // north up.
+  // The aircraft's echo on the PPI.
   void ClickEcho(int slot) {
     const auto at = static_cast<std::size_t>(slot);
-    Click(static_cast<int>(std::lrint(265 + State.TargetX[at] / 1500)),
-          static_cast<int>(std::lrint(770 - State.TargetY[at] / 1500)));
+    Click(test::PpiPixelX(State.TargetX[at]), test::PpiPixelY(State.TargetY[at]));
   }
 
   // Ticks until the condition holds; false if it did not within maxTicks.

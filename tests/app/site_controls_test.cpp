@@ -18,13 +18,8 @@ constexpr int kWhite = 0xFFFFFF;
 constexpr int kNormalX = 770, kAutoX = 820, kPauseX = 880, kExitX = 930, kTextX = 970;
 constexpr int kMenuY = 5, kEvasionY = 20;
 
-class SiteControlsTest : public test::ConsoleTest {
+class SiteControlsTest : public test::StartedConsoleTest {
  protected:
-  void SetUp() override {
-    test::ConsoleTest::SetUp();
-    StartConsole();
-  }
-
   // Real seconds until the next tick falls due.
   double TimeToNextTick() { return State.TickTime + 0.1 + State.PauseOffset - Host().Time(); }
 
@@ -37,13 +32,6 @@ class SiteControlsTest : public test::ConsoleTest {
     Host().ScheduleMouse(Host().Time() + TimeToNextTick() + 0.05, x, y, 0);
     RunTicks(1);
     while (!Host().ScriptDone()) RunSchedulerPass();
-  }
-
-  // Sets the mouse snapshot directly and runs one routine on it.
-  static void Snapshot(int x, int y, int buttons) {
-    State.MouseX = x;
-    State.MouseY = y;
-    State.MouseButtons = buttons;
   }
 };
 
@@ -72,7 +60,7 @@ TEST_F(SiteControlsTest, MenuClickRangesIncludeTheirEndsOnly) {
     State.OperatingMode = kModeAuto;
     State.AutoEngagementCount = 7;
     State.PendingTransfer = Transfer::None;
-    Snapshot(c.x, c.y, c.buttons);
+    test::SetMouse(c.x, c.y, c.buttons);
     RunModeMenu();
     EXPECT_EQ(State.OperatingMode, c.mode);
     EXPECT_EQ(State.AutoEngagementCount, c.count);
@@ -95,7 +83,7 @@ TEST_F(SiteControlsTest, LampAndEvasionClickRanges) {
   for (const Case& c : lamps) {
     SCOPED_TRACE(testing::Message() << "lamp x " << c.x << " y " << c.y);
     State.AlertStatus = none;
-    Snapshot(c.x, c.y, c.buttons);
+    test::SetMouse(c.x, c.y, c.buttons);
     ClickAlertLamps();
     EXPECT_EQ(State.AlertStatus, c.status);
   }
@@ -108,7 +96,7 @@ TEST_F(SiteControlsTest, LampAndEvasionClickRanges) {
   for (const Case& c : evasion) {
     SCOPED_TRACE(testing::Message() << "evasion x " << c.x << " y " << c.y);
     State.EvasionG = none;
-    Snapshot(c.x, c.y, c.buttons);
+    test::SetMouse(c.x, c.y, c.buttons);
     RunEvasionSelection();
     EXPECT_EQ(State.EvasionG, c.status);
   }

@@ -95,10 +95,10 @@ class WildInputTest : public test::ConsoleTest {
 
   // The pixel of an aircraft's echo on the scope (far-off ones off it).
   static int EchoX(std::size_t slot) {
-    return 265 + static_cast<int>(std::lround(std::clamp(State.TargetX[slot], -6e5, 6e5) / 1500));
+    return test::PpiPixelX(std::clamp(State.TargetX[slot], -6e5, 6e5));
   }
   static int EchoY(std::size_t slot) {
-    return 770 - static_cast<int>(std::lround(std::clamp(State.TargetY[slot], -6e5, 6e5) / 1500));
+    return test::PpiPixelY(std::clamp(State.TargetY[slot], -6e5, 6e5));
   }
 
   // One step of wild input: schedules it and says for how many ticks to run.

@@ -19,11 +19,10 @@ using test::CountPixels;
 constexpr int kGrey = 0xA0A0A0, kBlack = 0, kWhite = 0xFFFFFF;
 constexpr int kRed = 0xFF0000, kYellow = 0xFFFF00, kGreen = 0x00FF00;
 
-class PlottingBoardsTest : public test::ConsoleTest {
+class PlottingBoardsTest : public test::ConsoleScreenTest {
  protected:
   void SetUp() override {
-    ConsoleTest::SetUp();
-    OpenScreen(kConsoleMode, 16);
+    ConsoleScreenTest::SetUp();
     State.Now = 42.0;
     DrawPlottingBoards();
     State.ComputerSettled = 1;

@@ -17,11 +17,10 @@ using test::ReadCanvasText;
 
 constexpr int kWhite = 0xFFFFFF, kRed = 0xFF0000, kGreen = 0x00FF00, kYellow = 0xFFFF00;
 
-class StatusPanelTest : public test::ConsoleTest {
+class StatusPanelTest : public test::ConsoleScreenTest {
  protected:
   void SetUp() override {
-    ConsoleTest::SetUp();
-    OpenScreen(kConsoleMode, 16);
+    ConsoleScreenTest::SetUp();
     // A battery that can fire: a tracked target, a settled computer, RED alert.
     State.TargetDesignated = State.TargetTracked = 4;
     State.ComputerSettled = 1;

@@ -14,12 +14,8 @@ using test::CountPixels;
 
 constexpr int kRed = 0xFF0000;
 
-class SteeringIndicatorTest : public test::ConsoleTest {
+class SteeringIndicatorTest : public test::ConsoleScreenTest {
  protected:
-  void SetUp() override {
-    ConsoleTest::SetUp();
-    OpenScreen(kConsoleMode, 16);
-  }
   static void Draw(double lateral, double vertical) {
     State.SteerLateral = lateral;
     State.SteerVertical = vertical;
@@ -59,9 +55,8 @@ TEST_F(SteeringIndicatorTest, OffsetsRoundHalvesToEven) {
     EXPECT_EQ(RedInside(), 201) << c.Order;
   }
   EXPECT_EQ(RedOnRow(605), 101);  // the full dive order: the bottom of the range
-}
 
-TEST_F(SteeringIndicatorTest, WildOrdersStayOffTheCanvas) {
+  // Wild orders stay off the canvas, and are erased from there.
   Draw(1e300, -1e300);
   Draw(std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity());
   Draw(0.0, 0.0);

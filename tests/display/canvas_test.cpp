@@ -9,13 +9,14 @@
 namespace vorn {
 namespace {
 
+using test::Colour;
 using test::ConsoleTest;
 using test::ReadCanvasText;
-using test::Colour;
 
-class CanvasTest : public ConsoleTest {};
+class CanvasTest : public test::ConsoleScreenTest {};
+using NoScreenTest = ConsoleTest;
 
-TEST_F(CanvasTest, NothingHappensBeforeTheFirstScreen) {
+TEST_F(NoScreenTest, NothingHappensBeforeTheFirstScreen) {
   PrintText("abc", true);
   PlotPixel(10, 10, 0xFFFFFF);
   DrawLine(0, 0, 100, 100, 0xFFFFFF, LineKind::FilledBox);
@@ -24,29 +25,24 @@ TEST_F(CanvasTest, NothingHappensBeforeTheFirstScreen) {
   EXPECT_TRUE(State.Canvas.Pixels16.empty());
 }
 
-TEST_F(CanvasTest, ColoursReduceTo565ByTruncation) {
-  OpenScreen(kConsoleMode, 16);
+// The console's 16-bit screen reduces colours to 5-6-5 by truncation; the
+// help pages' 32-bit one keeps them.
+TEST_F(CanvasTest, ModesHaveTheirSizeTextGridAndColours) {
+  EXPECT_EQ(State.Canvas.TextColumns, 160);
+  EXPECT_EQ(State.Canvas.TextRows, 64);
   EXPECT_EQ(ConvertColour(0xFFFF00), 0xFFE0u);
   EXPECT_EQ(ConvertColour(0x808000), 0x8400u);
   EXPECT_EQ(ConvertColour(0x606060), 0x630Cu);
   EXPECT_EQ(ConvertColour(0xFFFFFF), 0xFFFFu);
   OpenScreen(kHelpMode, 32);
-  EXPECT_EQ(ConvertColour(0x606060), 0x606060u);
-}
-
-TEST_F(CanvasTest, ModesHaveTheirSizeAndTextGrid) {
-  OpenScreen(kConsoleMode, 16);
-  EXPECT_EQ(State.Canvas.TextColumns, 160);
-  EXPECT_EQ(State.Canvas.TextRows, 64);
-  OpenScreen(kHelpMode, 32);
   EXPECT_EQ(State.Canvas.Width, 800);
   EXPECT_EQ(State.Canvas.Height, 600);
   EXPECT_EQ(State.Canvas.TextColumns, 100);
   EXPECT_EQ(State.Canvas.TextRows, 37);
+  EXPECT_EQ(ConvertColour(0x606060), 0x606060u);
 }
 
 TEST_F(CanvasTest, CoordinatesRoundHalfAwayFromZeroAndClip) {
-  OpenScreen(kConsoleMode, 16);
   PlotPixel(1280, 5, 0xFFFFFF);
   PlotPixel(-1, 5, 0xFFFFFF);
   PlotPixel(-0.5f, 0, 0xFFFFFF);
@@ -62,18 +58,24 @@ TEST_F(CanvasTest, CoordinatesRoundHalfAwayFromZeroAndClip) {
   EXPECT_GT(PixelCoordinate(1e30f), 100000);
 }
 
-TEST_F(CanvasTest, TextWrapsAtTheLastColumn) {
-  OpenScreen(kConsoleMode, 16);
+TEST_F(CanvasTest, TextWrapsAtTheLastColumnAndPositionsKeepZeroCoordinates) {
   SetTextPosition(5, 150);
   PrintText("ABCDEFGHIJKLMNOPQRST", false);
   EXPECT_EQ(ReadCanvasText(5, 150, 11), "ABCDEFGHIJK");
   EXPECT_EQ(ReadCanvasText(6, 1, 9), "LMNOPQRST");
   EXPECT_EQ(State.Canvas.CursorRow, 5);
   EXPECT_EQ(State.Canvas.CursorColumn, 9);
+  // A row or column of zero or less keeps that coordinate.
+  SetTextPosition(10, 20);
+  SetTextPosition(0, 30);
+  EXPECT_EQ(State.Canvas.CursorRow, 9);
+  EXPECT_EQ(State.Canvas.CursorColumn, 29);
+  SetTextPosition(12, -1);
+  EXPECT_EQ(State.Canvas.CursorRow, 11);
+  EXPECT_EQ(State.Canvas.CursorColumn, 29);
 }
 
 TEST_F(CanvasTest, NewLineAtTheLastRowScrollsTheCanvas) {
-  OpenScreen(kConsoleMode, 16);
   SetTextPosition(2, 1);
   PrintText("top", false);
   PlotPixel(100, 1000, 0xFF0000);
@@ -86,9 +88,7 @@ TEST_F(CanvasTest, NewLineAtTheLastRowScrollsTheCanvas) {
   EXPECT_EQ(ReadCanvasText(64, 1, 3), "   ");
   EXPECT_EQ(PixelAt(100, 984), Colour(0xFF0000));
   EXPECT_EQ(PixelAt(100, 1000), 0u);
-}
-
-TEST_F(CanvasTest, HelpModeScrollsBelowRow37) {
+  // The help pages' screen scrolls below its row 37.
   OpenScreen(kHelpMode, 32);
   SetTextPosition(37, 1);
   PrintText("x", true);
@@ -96,19 +96,7 @@ TEST_F(CanvasTest, HelpModeScrollsBelowRow37) {
   EXPECT_EQ(ReadCanvasText(36, 1, 1), "x");
 }
 
-TEST_F(CanvasTest, RowOrColumnZeroKeepsThatCoordinate) {
-  OpenScreen(kConsoleMode, 16);
-  SetTextPosition(10, 20);
-  SetTextPosition(0, 30);
-  EXPECT_EQ(State.Canvas.CursorRow, 9);
-  EXPECT_EQ(State.Canvas.CursorColumn, 29);
-  SetTextPosition(12, -1);
-  EXPECT_EQ(State.Canvas.CursorRow, 11);
-  EXPECT_EQ(State.Canvas.CursorColumn, 29);
-}
-
 TEST_F(CanvasTest, TextCellsAreOpaqueAndUseTheForeground) {
-  OpenScreen(kConsoleMode, 16);
   DrawLine(0, 0, 100, 40, 0x00FF00, LineKind::FilledBox);
   SetTextPosition(1, 1);
   SetColors(0xFF0000, -1);
@@ -123,7 +111,6 @@ TEST_F(CanvasTest, TextCellsAreOpaqueAndUseTheForeground) {
 }
 
 TEST_F(CanvasTest, BoxesCoverTheSamePixelsWithCornersInEitherOrder) {
-  OpenScreen(kConsoleMode, 16);
   DrawLine(900, 650, 940, 690, 0xFF0000, LineKind::FilledBox);
   EXPECT_EQ(test::CountPixels(0, 0, 1279, 1023, 0xFF0000), 41 * 41);
   DrawLine(940, 690, 900, 650, 0x00FF00, LineKind::FilledBox);
@@ -137,7 +124,6 @@ TEST_F(CanvasTest, BoxesCoverTheSamePixelsWithCornersInEitherOrder) {
 }
 
 TEST_F(CanvasTest, LinesIncludeBothEndsAndClipToTheCanvas) {
-  OpenScreen(kConsoleMode, 16);
   DrawLine(10, 10, 20, 15, 0xFFFFFF, LineKind::Line);
   EXPECT_EQ(test::CountPixels(0, 0, 100, 100, 0xFFFFFF), 11);
   EXPECT_EQ(PixelAt(10, 10), 0xFFFFu);
@@ -160,7 +146,6 @@ TEST_F(CanvasTest, LinesIncludeBothEndsAndClipToTheCanvas) {
 }
 
 TEST_F(CanvasTest, LampEllipseHasTheDefaultAspect) {
-  OpenScreen(kConsoleMode, 16);
   FillEllipse(500, 15, 15, 0xFF0000, 0);
   // Vertical radius 15, horizontal 14.0625.
   EXPECT_EQ(PixelAt(500, 0), Colour(0xFF0000));
@@ -173,7 +158,6 @@ TEST_F(CanvasTest, LampEllipseHasTheDefaultAspect) {
 }
 
 TEST_F(CanvasTest, ChangedRowsAreRecorded) {
-  OpenScreen(kConsoleMode, 16);
   std::fill(State.Canvas.RowChanged.begin(), State.Canvas.RowChanged.end(), 0);
   State.Canvas.AnyRowChanged = false;
   PlotPixel(10, 300, 0xFFFFFF);

@@ -15,13 +15,8 @@ namespace {
 
 using test::ReadCanvasText;
 
-class PictureTest : public test::ConsoleTest {
+class PictureTest : public test::ConsoleScreenTest {
  protected:
-  void SetUp() override {
-    ConsoleTest::SetUp();
-    OpenScreen(kConsoleMode, 16);
-  }
-
   // Prints the numbers through the picture on row 10, over a row of '~' so
   // that printed blanks show, and reads back what was printed.
   std::string Print(const std::string& picture, const std::vector<double>& values) {
@@ -86,28 +81,29 @@ TEST_F(PictureTest, EndPictureContinuesTheLine) {
   EXPECT_FALSE(State.Picture.PictureActive);
 }
 
-TEST_F(PictureTest, WideNumbersPushTheRestRight) {
-  EXPECT_EQ(FormatPictureField(-12, 2, -1, false), "-12");
-  EXPECT_EQ(FormatPictureField(123456, 3, -1, false), "123456");
+// Fields for a value, digits before the point, digits after it (-1: no
+// point) and thousands separators. Wide numbers push the rest right; the sign
+// survives a zero and takes a position; decimals are cut after the working
+// rounding.
+TEST_F(PictureTest, FieldsOfNumbers) {
+  const struct {
+    double Value;
+    int Digits, Decimals;
+    bool Commas;
+    const char* Text;
+  } fields[] = {{-12, 2, -1, false, "-12"},      {123456, 3, -1, false, "123456"},
+                {-0.3, 4, -1, false, "  -0"},    {-0.0, 4, -1, false, "  -0"},
+                {-0.04, 3, 1, false, " -0.0"},   {-999, 3, -1, false, "-999"},
+                {-1234, 7, -1, true, " -1,234"}, {12.9, 4, -1, false, "  12"},
+                {99.99, 3, 1, false, " 99.9"},   {99.9999, 3, 1, false, "100.0"},
+                {100, 1, -1, false, "100"}};
+  for (const auto& f : fields) {
+    EXPECT_EQ(FormatPictureField(f.Value, f.Digits, f.Decimals, f.Commas), f.Text) << f.Value;
+  }
   SetTextPosition(7, 1);
   BeginPicture("Pred Intercept sec ### ");
   PrintPictureNumber(12345, true, false);
   EXPECT_EQ(ReadCanvasText(7, 1, 25), "Pred Intercept sec 12345 ");
-}
-
-TEST_F(PictureTest, SignSurvivesAZeroAndTakesAPosition) {
-  EXPECT_EQ(FormatPictureField(-0.3, 4, -1, false), "  -0");
-  EXPECT_EQ(FormatPictureField(-0.0, 4, -1, false), "  -0");
-  EXPECT_EQ(FormatPictureField(-0.04, 3, 1, false), " -0.0");
-  EXPECT_EQ(FormatPictureField(-999, 3, -1, false), "-999");
-  EXPECT_EQ(FormatPictureField(-1234, 7, -1, true), " -1,234");
-}
-
-TEST_F(PictureTest, DecimalsAreCutAfterTheWorkingRounding) {
-  EXPECT_EQ(FormatPictureField(12.9, 4, -1, false), "  12");
-  EXPECT_EQ(FormatPictureField(99.99, 3, 1, false), " 99.9");
-  EXPECT_EQ(FormatPictureField(99.9999, 3, 1, false), "100.0");
-  EXPECT_EQ(FormatPictureField(100, 1, -1, false), "100");
 }
 
 TEST_F(PictureTest, AnyDoubleIsSafe) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
 #include <map>
 #include <vector>
 
@@ -20,20 +19,17 @@ using test::ReadCanvasText;
 // Derives each aircraft's azimuth and slant range as the target motion does,
 // with the aircraft held still.
 void DeriveTable() {
-  for (std::size_t i = 1; i < kTargetSlots; ++i) {
-    const double x = State.TargetX[i], y = State.TargetY[i], alt = State.TargetAlt[i];
-    State.TargetAz[i] = std::atan2(y, x);
-    State.TargetSlantRange[i] = std::sqrt(x * x + y * y + alt * alt);
-  }
+  for (std::size_t i = 1; i < kTargetSlots; ++i)
+    test::PlaceAircraft(static_cast<int>(i), State.TargetX[i], State.TargetY[i],
+                        State.TargetAlt[i]);
 }
 
 // The crew driven tick by tick over the start-up scenario, held still, with a
 // computer that reports a chosen intercept time for each engaged aircraft.
-class AutoCrewTest : public test::ConsoleTest {
+class AutoCrewTest : public test::StartedConsoleTest {
  protected:
   void SetUp() override {
-    ConsoleTest::SetUp();
-    StartConsole();
+    StartedConsoleTest::SetUp();
     State.OperatingMode = kModeAuto;
     State.Now = 100.0;
     DeriveTable();
@@ -172,32 +168,6 @@ TEST_F(AutoCrewTest, StartsOverWithoutFiringWhenNothingQualifies) {
   Tick();
   EXPECT_EQ(State.FireCommand, 0);
   EXPECT_EQ(State.AutoEngagementCount, 0);
-}
-
-// The whole crew inside the console's own loop, in Auto mode.
-class AutoCrewConsoleTest : public test::ConsoleTest {};
-
-TEST_F(AutoCrewConsoleTest, ScansAndFiresAtAHostileThroughTheLoop) {
-  StartConsole();
-  State.OperatingMode = kModeAuto;
-  DeriveTable();
-  RunTicks(1);
-  EXPECT_EQ(State.IffMode1, 1);
-
-  std::vector<int> order;
-  for (int tick = 0; tick < 300 && State.AutoEngagementCount != 7; ++tick) {
-    RunTicks(1);
-    const int slot = State.TargetDesignated;
-    if (slot != 0 && (order.empty() || order.back() != slot)) order.push_back(slot);
-  }
-  ASSERT_EQ(State.AutoEngagementCount, 7);
-  ASSERT_GE(order.size(), 5u);
-  EXPECT_EQ(std::vector<int>(order.begin(), order.begin() + 4), (std::vector<int>{1, 2, 3, 4}));
-  for (const int slot : order) EXPECT_LE(slot, 4);
-  EXPECT_EQ(State.TargetTracked, order.back());
-  EXPECT_EQ(State.FireCommand, 1);
-  EXPECT_EQ(State.IffMode1, 0);
-  EXPECT_EQ(ReadCanvasText(4, 86, 34), "Designated Target =  7            ");
 }
 
 }  // namespace

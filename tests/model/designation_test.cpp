@@ -19,39 +19,18 @@ namespace {
 using test::Colour;
 using test::ReadCanvasText;
 
-class DesignationTest : public test::ConsoleTest {
+using test::PlaceAircraft;
+using test::PpiPixelX;
+using test::PpiPixelY;
+using test::SetMouse;
+
+class DesignationTest : public test::StartedConsoleTest {
  protected:
-  void SetUp() override {
-    ConsoleTest::SetUp();
-    StartConsole();
-  }
-
-  // Puts an aircraft at (x, y, alt) with the azimuth and slant range the
-  // target motion would have derived for it.
-  static void PlaceAircraft(int slot, double x, double y, double alt) {
-    const auto i = static_cast<std::size_t>(slot);
-    State.TargetX[i] = x;
-    State.TargetY[i] = y;
-    State.TargetAlt[i] = alt;
-    State.TargetAz[i] = std::atan2(y, x);
-    State.TargetSlantRange[i] = std::sqrt(x * x + y * y + alt * alt);
-  }
-
   // Moves every aircraft of the scenario far off, so only the placed ones
   // can be under a click.
   static void ClearSky() {
     for (int slot = 1; slot <= 7; ++slot) PlaceAircraft(slot, 0, 290000, 5000);
   }
-
-  static void Mouse(int x, int y, int buttons) {
-    State.MouseX = x;
-    State.MouseY = y;
-    State.MouseButtons = buttons;
-  }
-
-  // The PPI pixel of a position in yards.
-  static int PpiX(double x) { return static_cast<int>(std::lround(265 + x / 1500)); }
-  static int PpiY(double y) { return static_cast<int>(std::lround(770 - y / 1500)); }
 
   static void Engage(int slot) {
     State.TargetDesignated = slot;
@@ -63,12 +42,12 @@ class DesignationTest : public test::ConsoleTest {
 TEST_F(DesignationTest, ClickOnEmptyScopeDropsTheEngagementOutsideItNothing) {
   ClearSky();
   Engage(3);
-  Mouse(64, 770, 1);  // just left of the scope square
+  SetMouse(64, 770, 1);  // just left of the scope square
   DesignateTarget();
   EXPECT_EQ(State.TargetTracked, 3);
   EXPECT_EQ(State.ComputerSettled, 1);
 
-  Mouse(465, 970, 1);  // the square's far corner: empty sky
+  SetMouse(465, 970, 1);  // the square's far corner: empty sky
   DesignateTarget();
   EXPECT_EQ(State.TargetDesignated, 0);
   EXPECT_EQ(State.TargetTracked, 0);
@@ -80,14 +59,14 @@ TEST_F(DesignationTest, AnyButtonDesignatesAnAircraftUnderTheClick) {
   PlaceAircraft(2, 60000, 30000, 4000);
   for (const int buttons : {1, 2, 4, 3}) {
     State.TargetDesignated = State.TargetTracked = 0;
-    Mouse(PpiX(60000), PpiY(30000), buttons);
+    SetMouse(PpiPixelX(60000), PpiPixelY(30000), buttons);
     DesignateTarget();
     EXPECT_EQ(State.TargetDesignated, 2) << "buttons " << buttons;
     EXPECT_EQ(State.TargetTracked, 2) << "buttons " << buttons;
   }
   // No button, nothing happens.
   Engage(5);
-  Mouse(PpiX(60000), PpiY(30000), 0);
+  SetMouse(PpiPixelX(60000), PpiPixelY(30000), 0);
   DesignateTarget();
   EXPECT_EQ(State.TargetTracked, 5);
 }
@@ -95,7 +74,7 @@ TEST_F(DesignationTest, AnyButtonDesignatesAnAircraftUnderTheClick) {
 TEST_F(DesignationTest, TrackingRadarReachesJustShortOf199000Yards) {
   ClearSky();
   PlaceAircraft(1, 199000, 0, 0);
-  Mouse(PpiX(199000), 770, 1);
+  SetMouse(PpiPixelX(199000), 770, 1);
   DesignateTarget();
   EXPECT_EQ(State.TargetTracked, 0);
   EXPECT_EQ(ReadCanvasText(50, 76, 15), "Out of         ");
@@ -122,7 +101,7 @@ TEST_F(DesignationTest, HighestQualifyingSlotUnderTheClickWins) {
   PlaceAircraft(2, 60000, 30000, 4000);
   PlaceAircraft(4, 63000, 31000, 4000);
   PlaceAircraft(6, 58000, 29000, 4000);
-  Mouse(PpiX(60000), PpiY(30000), 1);
+  SetMouse(PpiPixelX(60000), PpiPixelY(30000), 1);
   DesignateTarget();
   EXPECT_EQ(State.TargetTracked, 6);
 
@@ -130,7 +109,7 @@ TEST_F(DesignationTest, HighestQualifyingSlotUnderTheClickWins) {
   ClearSky();
   PlaceAircraft(2, 190000, 0, 4000);
   PlaceAircraft(5, 198000, 0, 30000);
-  Mouse(PpiX(192000), 770, 1);
+  SetMouse(PpiPixelX(192000), 770, 1);
   DesignateTarget();
   EXPECT_EQ(State.TargetTracked, 2);
 }
@@ -138,7 +117,7 @@ TEST_F(DesignationTest, HighestQualifyingSlotUnderTheClickWins) {
 TEST_F(DesignationTest, HeldButtonFollowsTheAircraftOnlyWithinTheClicksWindow) {
   ClearSky();
   PlaceAircraft(3, 0, 90000, 4000);
-  Mouse(PpiX(0), PpiY(90000), 2);
+  SetMouse(PpiPixelX(0), PpiPixelY(90000), 2);
   DesignateTarget();
   ASSERT_EQ(State.TargetTracked, 3);
 
@@ -157,10 +136,10 @@ TEST_F(DesignationTest, HeldButtonFollowsTheAircraftOnlyWithinTheClicksWindow) {
   // Azimuths are compared unwrapped: either side of due west, 1.2 degrees
   // apart on the scope, are far apart for the window.
   PlaceAircraft(1, -120000, 1000, 4000);
-  Mouse(PpiX(-120000), PpiY(-1500), 1);
+  SetMouse(PpiPixelX(-120000), PpiPixelY(-1500), 1);
   DesignateTarget();
   EXPECT_EQ(State.TargetTracked, 0);
-  Mouse(PpiX(-120000), PpiY(1500), 1);
+  SetMouse(PpiPixelX(-120000), PpiPixelY(1500), 1);
   DesignateTarget();
   EXPECT_EQ(State.TargetTracked, 1);
 }
@@ -171,9 +150,9 @@ TEST_F(DesignationTest, ClicksAreIgnoredWhileTheMissileIsNotReady) {
   Engage(1);
   for (const int phase : {kPhaseSettleGyro, kPhaseCruise, kPhaseBurst}) {
     State.MissilePhase = phase;
-    Mouse(PpiX(60000), PpiY(30000), 1);
+    SetMouse(PpiPixelX(60000), PpiPixelY(30000), 1);
     DesignateTarget();
-    Mouse(300, 600, 1);
+    SetMouse(300, 600, 1);
     DesignateTarget();
     EXPECT_EQ(State.TargetTracked, 1);
     EXPECT_EQ(State.TargetDesignated, 1);
@@ -186,14 +165,14 @@ class PanelTest : public DesignationTest {};
 
 TEST_F(PanelTest, PanelsActOnlyWhenTheMouseChanges) {
   // The saved copies start at (0, 0, 0): an unmoved mouse draws nothing.
-  Mouse(0, 0, 0);
+  SetMouse(0, 0, 0);
   UpdateIffPanel();
   UpdateFirePanel();
   EXPECT_EQ(PixelAt(620, 720), 0u);
   EXPECT_EQ(PixelAt(620, 920), 0u);
   EXPECT_EQ(ReadCanvasText(43, 75, 13), std::string(13, ' '));
 
-  Mouse(10, 10, 0);
+  SetMouse(10, 10, 0);
   UpdateIffPanel();
   UpdateFirePanel();
   EXPECT_EQ(ReadCanvasText(43, 75, 13), "IFF Challenge");
@@ -210,58 +189,58 @@ TEST_F(PanelTest, PanelsActOnlyWhenTheMouseChanges) {
   // FIRE accepted, then the engagement lost without a mouse change: the
   // panel is not re-evaluated until the mouse moves, wherever it goes.
   Engage(1);
-  Mouse(620, 920, 1);
+  SetMouse(620, 920, 1);
   UpdateFirePanel();
   ASSERT_EQ(State.FireCommand, 1);
   State.TargetTracked = 0;
   UpdateFirePanel();
   EXPECT_EQ(State.FireCommand, 1);
-  Mouse(300, 300, 1);
+  SetMouse(300, 300, 1);
   UpdateFirePanel();
   EXPECT_EQ(State.FireCommand, 0);
   EXPECT_EQ(PixelAt(620, 920), Colour(0xFFFF00));
 }
 
 TEST_F(PanelTest, HeldButtonKeepsItsStateOffTheButton) {
-  Mouse(620, 720, 1);
+  SetMouse(620, 720, 1);
   UpdateIffPanel();
   EXPECT_EQ(State.IffMode1, 1);
   EXPECT_EQ(PixelAt(620, 720), Colour(0xFFFF00));
-  Mouse(700, 500, 1);  // dragged off
+  SetMouse(700, 500, 1);  // dragged off
   UpdateIffPanel();
-  Mouse(700, 500, 0);  // released elsewhere
+  SetMouse(700, 500, 0);  // released elsewhere
   UpdateIffPanel();
   EXPECT_EQ(State.IffMode1, 1);
   EXPECT_EQ(PixelAt(620, 720), Colour(0xFFFF00));
 
   // Only the left button alone works a panel button, strictly inside it.
-  Mouse(670, 720, 3);
+  SetMouse(670, 720, 3);
   UpdateIffPanel();
   EXPECT_EQ(State.IffMode2, 0);
-  Mouse(650, 720, 1);  // on the box's edge
+  SetMouse(650, 720, 1);  // on the box's edge
   UpdateIffPanel();
   EXPECT_EQ(State.IffMode2, 0);
-  Mouse(651, 739, 1);
+  SetMouse(651, 739, 1);
   UpdateIffPanel();
   EXPECT_EQ(State.IffMode2, 1);
   EXPECT_EQ(State.IffMode1, 1);
 
   // Over the button with no button pressed turns it off.
-  Mouse(620, 720, 0);
+  SetMouse(620, 720, 0);
   UpdateIffPanel();
   EXPECT_EQ(State.IffMode1, 0);
   EXPECT_EQ(PixelAt(620, 720), Colour(0x808000));
 }
 
 TEST_F(PanelTest, FireIsRefusedWithoutAnEngagedAircraftOrBelowRed) {
-  Mouse(620, 920, 1);
+  SetMouse(620, 920, 1);
   UpdateFirePanel();
   EXPECT_EQ(State.FireCommand, 0);
   EXPECT_EQ(PixelAt(620, 920), Colour(0xFFFF00));
 
   Engage(2);
   State.AlertStatus = 2.0;  // BLUE
-  Mouse(621, 920, 1);
+  SetMouse(621, 920, 1);
   UpdateFirePanel();
   EXPECT_EQ(State.FireCommand, 0);
   EXPECT_EQ(PixelAt(620, 920), Colour(0xFFFF00));
@@ -278,11 +257,11 @@ TEST_F(PanelTest, FireAtRedIsAcceptedEvenBeyond150Seconds) {
   ASSERT_EQ(State.ComputerSettled, 0);
   ASSERT_GT(State.TimeToIntercept, 149);
 
-  Mouse(620, 920, 1);
+  SetMouse(620, 920, 1);
   UpdateFirePanel();
   EXPECT_EQ(State.FireCommand, 1);
   EXPECT_EQ(PixelAt(620, 920), Colour(0xFF0000));
-  Mouse(620, 920, 0);
+  SetMouse(620, 920, 0);
   UpdateFirePanel();
   EXPECT_EQ(State.FireCommand, 0);
   EXPECT_EQ(PixelAt(620, 920), Colour(0x800000));
@@ -296,9 +275,9 @@ TEST_F(PanelTest, ManualBurstAbandonsTheFlightFromRollStabilisation) {
   for (const auto& [phase, bursts] : cases) {
     SCOPED_TRACE(phase);
     State.MissilePhase = phase;
-    Mouse(670, 920, 0);
+    SetMouse(670, 920, 0);
     UpdateFirePanel();
-    Mouse(670, 920, 1);
+    SetMouse(670, 920, 1);
     UpdateFirePanel();
     EXPECT_EQ(State.BurstCommand, bursts ? 1 : 0);
     EXPECT_EQ(State.MissilePhase, bursts ? kPhaseReady : phase);

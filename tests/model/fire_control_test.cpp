@@ -17,13 +17,8 @@ using test::ReadCanvasText;
 
 // The computer works on the observed track alone; these tests hold the track
 // still wherever they need it and run the computer tick by tick.
-class FireControlTest : public test::ConsoleTest {
+class FireControlTest : public test::StartedConsoleTest {
  protected:
-  void SetUp() override {
-    ConsoleTest::SetUp();
-    StartConsole();
-  }
-
   static void HoldTrack(double x, double y, double alt, double vx, double vy, double vz) {
     State.TrackX = x;
     State.TrackY = y;
@@ -98,7 +93,9 @@ TEST_F(FireControlTest, PublishesTheInterceptOnTheSolutionAzimuthAtTheMissilesRe
   EXPECT_EQ(State.PipAlt, 1.0);
 }
 
-TEST_F(FireControlTest, TooDistantSolutionIsPublishedButNotSettled) {
+// A solution beyond 150 s is published but not settled, with a warning on
+// the message lines that goes as soon as the aircraft comes within reach.
+TEST_F(FireControlTest, TooDistantSolutionIsPublishedButNotSettledAndWarned) {
   // Flying away faster than any solution below 150 s can follow.
   HoldTrack(150000, 0, 5000, 600, 0, 0);
   State.TargetTracked = 3;
@@ -107,14 +104,21 @@ TEST_F(FireControlTest, TooDistantSolutionIsPublishedButNotSettled) {
   EXPECT_EQ(State.ComputerSettled, 0);
   EXPECT_GT(State.PipX, 150000);
   EXPECT_EQ(State.PipAlt, 5000);
+  EXPECT_EQ(ReadCanvasText(50, 76, 16), "Pred. Intercept ");
+  EXPECT_EQ(ReadCanvasText(51, 76, 16), "> 150 seconds   ");
+  EXPECT_EQ(test::CellForeground(50, 76), test::Colour(0xFF0000));
+  EXPECT_EQ(State.Canvas.Foreground, test::Colour(0xFFFFFF));
   // The next tick starts again from 150 s.
   Ticks(1);
   EXPECT_EQ(State.ComputerSettled, 0);
 
-  // The aircraft comes round within reach: settled again at once.
+  // The aircraft comes round within reach: settled again at once, and the
+  // lines are blanked on every ready tick.
   HoldTrack(100000, 0, 5000, 0, 0, 0);
   Ticks(1);
   EXPECT_EQ(State.ComputerSettled, 1);
+  EXPECT_EQ(ReadCanvasText(50, 76, 15), std::string(15, ' '));
+  EXPECT_EQ(ReadCanvasText(51, 76, 15), std::string(15, ' '));
 }
 
 TEST_F(FireControlTest, ExactlyOneHundredFortyNineSecondsIsSettled) {
@@ -162,22 +166,6 @@ TEST_F(FireControlTest, WithoutAnEngagedAircraftSolvesOnTheLastTrackUnsettled) {
   EXPECT_EQ(State.ComputerSettled, 0);
   EXPECT_NEAR(State.TimeToIntercept, (100000 + 11731.2) / 1227.6, 0.001);
   EXPECT_NEAR(State.PipY, 100000, 1);
-}
-
-TEST_F(FireControlTest, WarningTextsOnTheMessageLines) {
-  HoldTrack(150000, 0, 5000, 600, 0, 0);
-  State.TargetTracked = 3;
-  Ticks(5);
-  EXPECT_EQ(ReadCanvasText(50, 76, 16), "Pred. Intercept ");
-  EXPECT_EQ(ReadCanvasText(51, 76, 16), "> 150 seconds   ");
-  EXPECT_EQ(test::CellForeground(50, 76), test::Colour(0xFF0000));
-  EXPECT_EQ(State.Canvas.Foreground, test::Colour(0xFFFFFF));
-
-  // Within reach the lines are blanked on every ready tick.
-  HoldTrack(100000, 0, 5000, 0, 0, 0);
-  Ticks(1);
-  EXPECT_EQ(ReadCanvasText(50, 76, 15), std::string(15, ' '));
-  EXPECT_EQ(ReadCanvasText(51, 76, 15), std::string(15, ' '));
 }
 
 }  // namespace

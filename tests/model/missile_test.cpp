@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "display/canvas.h"
@@ -21,13 +22,19 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
-class MissileTest : public test::ConsoleTest {
- protected:
-  void SetUp() override {
-    ConsoleTest::SetUp();
-    OpenScreen(kConsoleMode, 16);
-  }
+using Vector = std::tuple<double, double, double>;
+// Where a missile stands on launcher 2 of section 1.
+const Vector kOnLauncherTwo = {14 + 15 + 876, 0, 0};
 
+Vector MissileAt() {
+  return {State.MissileX, State.MissileY, State.MissileAlt};
+}
+Vector MissileVelocity() {
+  return {State.MissileVX, State.MissileVY, State.MissileVZ};
+}
+
+class MissileTest : public test::ConsoleScreenTest {
+ protected:
   // Puts an aircraft into a slot, designated and engaged, with its observed
   // track on it.
   void Engage(int slot, double x, double y, double alt, double vx, double vy, double vz) {
@@ -67,6 +74,17 @@ class MissileTest : public test::ConsoleTest {
       ++ticks;
     }
     return ticks;
+  }
+
+  // A missile diving from the end of roll stabilisation, as the launch
+  // leaves it.
+  static void Dive(double tti, double pipAlt) {
+    State.MissilePhase = kPhaseDive;
+    State.MissileX = 919;
+    State.MissileAlt = 2887.5;
+    State.MissileSpeed = 875;
+    State.TimeToIntercept = tti;
+    State.PipAlt = pipAlt;
   }
 
   // A missile in the half-g cruise at (x, y, alt) flying at the given speed
@@ -110,8 +128,7 @@ TEST_F(MissileTest, LaunchSettlesBoostsAndRollsForTheirTicks) {
     FlyMissile();  // the launch tick
     EXPECT_EQ(State.MissilePhase, kPhaseSettleGyro);
     EXPECT_EQ(State.LauncherNumber, 2);
-    EXPECT_EQ(State.MissileX, 919);
-    EXPECT_EQ(State.MissileY, 0);
+    EXPECT_EQ(MissileAt(), Vector(919, 0, 0));
     State.FireCommand = 0;
     State.TimeToIntercept = 40.0;
     State.SteerVertical = -3.0;
@@ -154,13 +171,8 @@ TEST_F(MissileTest, LaunchSettlesBoostsAndRollsForTheirTicks) {
 // the aircraft is destroyed all the same.
 TEST_F(MissileTest, DiveBurstDestroysTheAircraftWithoutPlacingTheMissile) {
   Engage(2, 6000, 4000, 3000, -200, 100, 5);
-  State.MissilePhase = kPhaseDive;
-  State.MissileX = 919;
-  State.MissileAlt = 2887.5;
-  State.MissileSpeed = 875;
+  Dive(4.0, 3000);
   State.MissileVZ = 875;
-  State.TimeToIntercept = 4.0;
-  State.PipAlt = 3000;
   State.ComputerSettled = 1;
 
   EXPECT_EQ(TicksIn(kPhaseDive), 31);  // 4.0 counted down below 1.0
@@ -196,8 +208,7 @@ TEST_F(MissileTest, DiveBurstDestroysTheAircraftWithoutPlacingTheMissile) {
   EXPECT_EQ(State.BurstClutter, 1.0);
   // The next missile stands on its launcher in the same tick.
   EXPECT_EQ(State.MissilePhase, kPhaseReady);
-  EXPECT_EQ(State.MissileX, 14 + 15 + 876);
-  EXPECT_EQ(State.MissileAlt, 0);
+  EXPECT_EQ(MissileAt(), kOnLauncherTwo);
   // The countdown came to rest at or just below zero.
   EXPECT_LE(State.TimeToIntercept, 0.0);
   EXPECT_GT(State.TimeToIntercept, -0.11);
@@ -219,12 +230,7 @@ TEST_F(MissileTest, BurstWithoutEngagedAircraftLeavesSlotZeroAlone) {
 
 TEST_F(MissileTest, DiveTurnsToCruiseOnlyBelowTheLowPitch) {
   Engage(1, 30000, 0, 26000, -300, 0, 0);
-  State.MissilePhase = kPhaseDive;
-  State.MissileX = 919;
-  State.MissileAlt = 2887.5;
-  State.MissileSpeed = 875;
-  State.TimeToIntercept = 25.0;
-  State.PipAlt = 26000;  // out of reach: the test passes as soon as it is made
+  Dive(25.0, 26000);  // the intercept out of reach: the test passes as soon as it is made
   // The pitch the guidance saw on the tick before the turn, and on it.
   double seenBefore = State.MissilePitch, seen = State.MissilePitch;
   for (int i = 0; i < 1000 && State.MissilePhase == kPhaseDive; ++i) {
@@ -249,17 +255,13 @@ TEST_F(MissileTest, LastThreeSecondsAreFlownStraight) {
   for (int i = 0; i < 100 && State.TimeToIntercept >= 3.0; ++i) Tick();
   // From here the orders go on turning the angles but not the missile.
   for (int i = 0; i < 5 && State.MissilePhase == kPhaseCruise; ++i) {
-    const double x = State.MissileX, y = State.MissileY, alt = State.MissileAlt;
-    const double vx = State.MissileVX, vy = State.MissileVY, vz = State.MissileVZ;
+    const auto [x, y, alt] = MissileAt();
+    const auto [vx, vy, vz] = MissileVelocity();
     const double heading = State.MissileHeading, pitch = State.MissilePitch;
     const double lateral = State.SteerLateral;
     Tick();
-    EXPECT_EQ(State.MissileVX, vx);
-    EXPECT_EQ(State.MissileVY, vy);
-    EXPECT_EQ(State.MissileVZ, vz);
-    EXPECT_EQ(State.MissileX, x + 0.1 * vx);
-    EXPECT_EQ(State.MissileY, y + 0.1 * vy);
-    EXPECT_EQ(State.MissileAlt, alt + 0.1 * vz);
+    EXPECT_EQ(MissileVelocity(), std::tuple(vx, vy, vz));
+    EXPECT_EQ(MissileAt(), std::tuple(x + 0.1 * vx, y + 0.1 * vy, alt + 0.1 * vz));
     EXPECT_NE(State.MissileHeading, heading);
     EXPECT_NE(State.MissilePitch, pitch);
     EXPECT_NE(State.SteerLateral, lateral);
@@ -314,8 +316,7 @@ TEST_F(MissileTest, ManualBurstAbandonsTheFlightAndSparesTheAircraft) {
     State.MissilePhase = kPhaseReady;  // the Manual Burst button
     for (int i = 0; i < 100; ++i) Tick();
     EXPECT_EQ(State.MissilePhase, kPhaseReady);
-    EXPECT_EQ(State.MissileX, 14 + 15 + 876);
-    EXPECT_EQ(State.MissileAlt, 0);
+    EXPECT_EQ(MissileAt(), kOnLauncherTwo);
     EXPECT_EQ(State.TargetVX[4], speed);
     EXPECT_NE(State.TargetX[4], 500000);
     EXPECT_EQ(State.TargetDesignated, 4);
@@ -349,9 +350,7 @@ TEST_F(MissileTest, MissDistanceIsPrintedWhileTheInterceptIsAhead) {
   State.TargetX[6] += 6000;
   Tick();
   EXPECT_EQ(ReadCanvasText(41, 70, 56), "Miss distance yards  X=  10 Y=  20 Z=   2 Radius=  22   ");
-  EXPECT_EQ(State.MissileX, 7600);
-  EXPECT_EQ(State.MissileY, 770);
-  EXPECT_EQ(State.MissileAlt, 3090);
+  EXPECT_EQ(MissileAt(), std::tuple(7600, 770, 3090));
   EXPECT_EQ(State.BurstSnapPending, 0);
   for (int i = 0; i < 5; ++i) Tick();
   EXPECT_NEAR(State.TimeToIntercept, -0.05, 1e-9);  // comes to rest below zero
@@ -416,26 +415,7 @@ TEST_F(MissileTest, CruiseBurstPlacesTheMissileOnTheTrack) {
 
   for (int i = 0; i < 20 && State.TimeToIntercept > 0; ++i) Tick();
   EXPECT_EQ(State.BurstSnapPending, 0);
-  EXPECT_EQ(State.MissileX, State.TrackX);
-  EXPECT_EQ(State.MissileY, State.TrackY);
-  EXPECT_EQ(State.MissileAlt, State.TrackAlt);
-}
-
-// On the console's own loop: a FIRE command launches at a tick, and the
-// missile leaves the launcher for the dive 7.1 s later.
-TEST_F(MissileTest, LaunchOnTheConsoleLoop) {
-  StartConsole();
-  State.TargetDesignated = 1;
-  State.TargetTracked = 1;
-  State.FireCommand = 1;
-  RunTicks(1);
-  EXPECT_EQ(State.MissilePhase, kPhaseSettleGyro);
-  State.FireCommand = 0;
-  RunTicks(70);
-  EXPECT_EQ(State.MissilePhase, kPhaseDive);
-  EXPECT_DOUBLE_EQ(State.MissileAlt, 2887.5);
-  RunTicks(1);
-  EXPECT_GT(State.MissileSpeed, 875);
+  EXPECT_EQ(MissileAt(), std::tuple(State.TrackX, State.TrackY, State.TrackAlt));
 }
 
 }  // namespace

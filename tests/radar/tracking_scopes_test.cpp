@@ -30,11 +30,10 @@ Span TtrColumn(int column) {
   return GreenSpan(770 + column, 700, 900);
 }
 
-class TrackingScopeTest : public test::ConsoleTest {
+class TrackingScopeTest : public test::ConsoleScreenTest {
  protected:
   void SetUp() override {
-    ConsoleTest::SetUp();
-    OpenScreen(kConsoleMode, 16);
+    ConsoleScreenTest::SetUp();
     State.Now = 10.0;
   }
   // Column updates only: the refresh is kept out of reach.
@@ -210,7 +209,7 @@ TEST_F(TrackingScopeTest, GateJumpsToTheDesignatedAircraftWithinARefresh) {
   StartConsole();
   RunTicks(1);
   RunFor(1.0);
-  EXPECT_EQ(State.TtrRange, 8000.0);  // no track yet
+  EXPECT_EQ(State.TtrRange, 8000.0);                 // no track yet
   State.TargetTracked = State.TargetDesignated = 3;  // as a click at the next tick does
   RunTicks(1);                                       // the tick builds the track
   RunFor(0.2);
@@ -219,7 +218,7 @@ TEST_F(TrackingScopeTest, GateJumpsToTheDesignatedAircraftWithinARefresh) {
   EXPECT_NEAR(State.TtrRange, State.TargetSlantRange[3], 0.2 * 600.0);
 }
 
-TEST_F(TrackingScopeTest, MtrShowsTheMissileOnItsLauncher) {
+TEST_F(TrackingScopeTest, MtrShowsTheMissileAndRedrawsFromScratch) {
   State.MissileX = 919.0;
   Refresh();
   EXPECT_EQ(ReadCanvasText(56, 106, 30), "Missile Tracking Radar Display");
@@ -232,11 +231,8 @@ TEST_F(TrackingScopeTest, MtrShowsTheMissileOnItsLauncher) {
   EXPECT_EQ(GreenSpan(821, 900, 1023).Count, 21);   // gate end at column 51
   EXPECT_EQ(GreenSpan(1220, 900, 1023).Count, 1);
   EXPECT_EQ(GreenSpan(1221, 900, 1023).Count, 0);
-}
 
-TEST_F(TrackingScopeTest, MtrRedrawsFromScratchAndHidesThePipInTheBurst) {
-  State.MissileX = 919.0;
-  Refresh();
+  // Each refresh redraws the trace from scratch; the burst hides the pip.
   State.MissileX = 300000.0;  // plotted at 200,000: pip column 429
   State.MissilePhase = kPhaseBurst;
   Refresh();

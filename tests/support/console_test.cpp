@@ -1,5 +1,7 @@
 #include "support/console_test.h"
 
+#include <cmath>
+
 #include "display/canvas.h"
 #include "display/font.h"
 
@@ -11,11 +13,23 @@ void ConsoleTest::SetUp() {
   SetActiveHost(host_.get());
 }
 
-void ConsoleTest::TearDown() { SetActiveHost(nullptr); }
+void ConsoleTest::TearDown() {
+  SetActiveHost(nullptr);
+}
 
 void ConsoleTest::StartConsole() {
   InitializeState();
   RestartConsole();
+}
+
+void ConsoleScreenTest::SetUp() {
+  ConsoleTest::SetUp();
+  OpenScreen(kConsoleMode, 16);
+}
+
+void StartedConsoleTest::SetUp() {
+  ConsoleTest::SetUp();
+  StartConsole();
 }
 
 Transfer ConsoleTest::RunUntil(double now) {
@@ -88,7 +102,31 @@ std::uint32_t CellForeground(int row, int column) {
   return foreground;
 }
 
-std::uint32_t Colour(int rgb) { return ConvertColour(rgb); }
+void SetMouse(int x, int y, int buttons) {
+  State.MouseX = x;
+  State.MouseY = y;
+  State.MouseButtons = buttons;
+}
+
+void PlaceAircraft(int slot, double x, double y, double alt) {
+  const auto i = static_cast<std::size_t>(slot);
+  State.TargetX[i] = x;
+  State.TargetY[i] = y;
+  State.TargetAlt[i] = alt;
+  State.TargetAz[i] = std::atan2(y, x);
+  State.TargetSlantRange[i] = std::sqrt(x * x + y * y + alt * alt);
+}
+
+int PpiPixelX(double x) {
+  return static_cast<int>(std::lround(265 + x / 1500));
+}
+int PpiPixelY(double y) {
+  return static_cast<int>(std::lround(770 - y / 1500));
+}
+
+std::uint32_t Colour(int rgb) {
+  return ConvertColour(rgb);
+}
 
 int CountPixels(int left, int top, int right, int bottom, int rgb) {
   const std::uint32_t want = ConvertColour(rgb);

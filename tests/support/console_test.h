@@ -36,6 +36,28 @@ class ConsoleTest : public ::testing::Test {
   std::unique_ptr<HeadlessHost> host_;
 };
 
+// A console test on the console's 1280 x 1024 x 16 screen, nothing drawn.
+class ConsoleScreenTest : public ConsoleTest {
+ protected:
+  void SetUp() override;
+};
+
+// A console test on the console as the program starts it.
+class StartedConsoleTest : public ConsoleTest {
+ protected:
+  void SetUp() override;
+};
+
+// Sets the mouse snapshot the routines read.
+void SetMouse(int x, int y, int buttons);
+// Puts an aircraft at (x, y, alt) with the azimuth and slant range the target
+// motion derives for it.
+void PlaceAircraft(int slot, double x, double y, double alt);
+// The PPI pixel of a ground position in yards: 1500 yards a pixel about
+// (265, 770), north up.
+int PpiPixelX(double x);
+int PpiPixelY(double y);
+
 // The text in cells (row, column) .. (row, column + length - 1), 1-based,
 // read back by matching each cell against the font; '?' for a cell that is
 // no glyph in the current colours.

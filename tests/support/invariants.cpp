@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <utility>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -33,10 +34,10 @@ class Report {
   bool Ok() const { return text_.empty(); }
   std::string Take() { return std::move(text_); }
 
-  void Finite(const char* name, double v) {
+  void Finite(std::string_view name, double v) {
     if (Ok() && !std::isfinite(v)) Fail(name, -1, v);
   }
-  void Finite(const char* name, const std::array<double, kTargetSlots>& values) {
+  void Finite(std::string_view name, const std::array<double, kTargetSlots>& values) {
     for (int i = 0; i < kTargetSlots && Ok(); ++i)
       if (!std::isfinite(values[static_cast<std::size_t>(i)]))
         Fail(name, i, values[static_cast<std::size_t>(i)]);
@@ -58,7 +59,7 @@ class Report {
   }
 
  private:
-  void Fail(const char* name, int index, double v) {
+  void Fail(std::string_view name, int index, double v) {
     std::ostringstream out;
     out.precision(17);
     out << name;
@@ -70,84 +71,46 @@ class Report {
   std::string text_;
 };
 
+// The next name of a list such as "s.Now, s.TickTime", without the "s.".
+std::string_view NextName(std::string_view& names) {
+  const std::size_t comma = std::min(names.find(','), names.size());
+  std::string_view name = names.substr(0, comma);
+  names.remove_prefix(std::min(comma + 1, names.size()));
+  name.remove_prefix(std::min(name.find_first_not_of(' '), name.size()));
+  if (name.starts_with("s.")) name.remove_prefix(2);
+  return name;
+}
+
+template <typename... Values>
+void CheckFiniteFields(Report& r, std::string_view names, const Values&... values) {
+  (r.Finite(NextName(names), values), ...);
+}
+
+// Checks that each field is finite, naming the first that is not.
+#define VORN_CHECK_FINITE(report, ...) CheckFiniteFields(report, #__VA_ARGS__, __VA_ARGS__)
+
 void CheckFinite(Report& r) {
   const auto& s = State;
   // Clock and deadlines.
-  r.Finite("Now", s.Now);
-  r.Finite("PauseOffset", s.PauseOffset);
-  r.Finite("TickTime", s.TickTime);
-  r.Finite("NextPanelTime", s.NextPanelTime);
-  r.Finite("NextSweepTime", s.NextSweepTime);
-  r.Finite("BoardMarkTime", s.BoardMarkTime);
-  r.Finite("BoardMarkDue", s.BoardMarkDue);
-  r.Finite("NextScopeTime", s.NextScopeTime);
-  r.Finite("MessageClearTime", s.MessageClearTime);
-  r.Finite("AutoStepTime", s.AutoStepTime);
-  r.Finite("AutoBestTime", s.AutoBestTime);
+  VORN_CHECK_FINITE(r, s.Now, s.PauseOffset, s.TickTime, s.NextPanelTime, s.NextSweepTime,
+                    s.BoardMarkTime, s.BoardMarkDue, s.NextScopeTime, s.MessageClearTime,
+                    s.AutoStepTime, s.AutoBestTime);
   // Aircraft table and observed track.
-  r.Finite("TargetX", s.TargetX);
-  r.Finite("TargetY", s.TargetY);
-  r.Finite("TargetAlt", s.TargetAlt);
-  r.Finite("TargetVX", s.TargetVX);
-  r.Finite("TargetVY", s.TargetVY);
-  r.Finite("TargetVZ", s.TargetVZ);
-  r.Finite("TargetAz", s.TargetAz);
-  r.Finite("TargetSlantRange", s.TargetSlantRange);
-  r.Finite("TrackX", s.TrackX);
-  r.Finite("TrackY", s.TrackY);
-  r.Finite("TrackAlt", s.TrackAlt);
-  r.Finite("TrackVX", s.TrackVX);
-  r.Finite("TrackVY", s.TrackVY);
-  r.Finite("TrackVZ", s.TrackVZ);
-  r.Finite("TrackAz", s.TrackAz);
-  r.Finite("TrackSlantRange", s.TrackSlantRange);
-  r.Finite("TrackGroundSpeed", s.TrackGroundSpeed);
-  r.Finite("PrevTrackedSlot", s.PrevTrackedSlot);
-  r.Finite("PrevTrackX", s.PrevTrackX);
-  r.Finite("PrevTrackY", s.PrevTrackY);
-  r.Finite("PrevTrackAlt", s.PrevTrackAlt);
-  r.Finite("WeaveOffset", s.WeaveOffset);
+  VORN_CHECK_FINITE(r, s.TargetX, s.TargetY, s.TargetAlt, s.TargetVX, s.TargetVY, s.TargetVZ,
+                    s.TargetAz, s.TargetSlantRange, s.TrackX, s.TrackY, s.TrackAlt, s.TrackVX,
+                    s.TrackVY, s.TrackVZ, s.TrackAz, s.TrackSlantRange, s.TrackGroundSpeed,
+                    s.PrevTrackedSlot, s.PrevTrackX, s.PrevTrackY, s.PrevTrackAlt, s.WeaveOffset);
   // Computer.
-  r.Finite("SolverTime", s.SolverTime);
-  r.Finite("SolverAz", s.SolverAz);
-  r.Finite("PredX", s.PredX);
-  r.Finite("PredY", s.PredY);
-  r.Finite("PredRange", s.PredRange);
-  r.Finite("PredAz", s.PredAz);
-  r.Finite("MissileReach", s.MissileReach);
-  r.Finite("TimeToIntercept", s.TimeToIntercept);
-  r.Finite("PipX", s.PipX);
-  r.Finite("PipY", s.PipY);
-  r.Finite("PipAlt", s.PipAlt);
-  r.Finite("PipBearingDeg", s.PipBearingDeg);
+  VORN_CHECK_FINITE(r, s.SolverTime, s.SolverAz, s.PredX, s.PredY, s.PredRange, s.PredAz,
+                    s.MissileReach, s.TimeToIntercept, s.PipX, s.PipY, s.PipAlt, s.PipBearingDeg);
   // Missile.
-  r.Finite("MissileX", s.MissileX);
-  r.Finite("MissileY", s.MissileY);
-  r.Finite("MissileAlt", s.MissileAlt);
-  r.Finite("MissileVX", s.MissileVX);
-  r.Finite("MissileVY", s.MissileVY);
-  r.Finite("MissileVZ", s.MissileVZ);
-  r.Finite("MissileHeading", s.MissileHeading);
-  r.Finite("MissilePitch", s.MissilePitch);
-  r.Finite("MissileSpeed", s.MissileSpeed);
-  r.Finite("MissileFlightTime", s.MissileFlightTime);
-  r.Finite("GyroSettleTimer", s.GyroSettleTimer);
-  r.Finite("BurstTimer", s.BurstTimer);
-  r.Finite("BurstSnapPending", s.BurstSnapPending);
-  r.Finite("SteerLateral", s.SteerLateral);
-  r.Finite("SteerVertical", s.SteerVertical);
-  r.Finite("LauncherNumber", s.LauncherNumber);
-  r.Finite("SectionNumber", s.SectionNumber);
-  r.Finite("BurstClutter", s.BurstClutter);
+  VORN_CHECK_FINITE(r, s.MissileX, s.MissileY, s.MissileAlt, s.MissileVX, s.MissileVY, s.MissileVZ,
+                    s.MissileHeading, s.MissilePitch, s.MissileSpeed, s.MissileFlightTime,
+                    s.GyroSettleTimer, s.BurstTimer, s.BurstSnapPending, s.SteerLateral,
+                    s.SteerVertical, s.LauncherNumber, s.SectionNumber, s.BurstClutter);
   // Site, scopes and what the panels last showed.
-  r.Finite("AlertStatus", s.AlertStatus);
-  r.Finite("ModeBeforePause", s.ModeBeforePause);
-  r.Finite("EvasionG", s.EvasionG);
-  r.Finite("SweepAngle", s.SweepAngle);
-  r.Finite("TtrRange", s.TtrRange);
-  r.Finite("TtrNoiseLevel", s.TtrNoiseLevel);
-  r.Finite("ShownSteerLateral", s.ShownSteerLateral);
-  r.Finite("ShownSteerVertical", s.ShownSteerVertical);
+  VORN_CHECK_FINITE(r, s.AlertStatus, s.ModeBeforePause, s.EvasionG, s.SweepAngle, s.TtrRange,
+                    s.TtrNoiseLevel, s.ShownSteerLateral, s.ShownSteerVertical);
 }
 
 void CheckRanges(Report& r) {
