@@ -140,8 +140,7 @@ void InitializeState() {
   State.TtrRange = 30000.0;
   State.TtrTraceTop.fill(0);
   State.TtrTraceBottom.fill(0);
-  std::fill(State.PpiIntensity.begin(), State.PpiIntensity.end(), 0);
-  std::fill(State.PpiPhase.begin(), State.PpiPhase.end(), kPpiNeverPainted);
+  std::fill(State.PpiCells.begin(), State.PpiCells.end(), PpiPhosphor{});
   State.PauseOffset = 0.0;
   State.OperatingMode = kModeNormal;
 }

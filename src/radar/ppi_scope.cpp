@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -176,12 +177,12 @@ using SampleMask = std::array<std::uint64_t, (kSamples + 63) / 64>;
 // the one of the sample before, and after that sample it fails the test
 // anyway (the live beam leaves it at phase 0, a decay beam at the next
 // phase). So the phases can all be read before any cell changes.
-SampleMask SelectSamplesPortable(const BeamCells& cells, const std::int8_t* phase, int from) {
+SampleMask SelectSamplesPortable(const BeamCells& cells, const PpiPhosphor* grid, int from) {
   SampleMask mask{};
   std::int32_t previous = -1;
   for (int k = 0; k < kSamples; ++k) {
     const std::int32_t at = cells[static_cast<std::size_t>(k)];
-    const int p = phase[at];
+    const int p = grid[at].Phase;
     const bool acts = at != previous && (from < 0 ? p != 0 : p == from);
     mask[static_cast<std::size_t>(k / 64)] |= static_cast<std::uint64_t>(acts) << (k % 64);
     previous = at;
@@ -191,18 +192,20 @@ SampleMask SelectSamplesPortable(const BeamCells& cells, const std::int8_t* phas
 
 #if defined(__x86_64__)
 // The same, eight samples at a time: the phases are gathered (four bytes
-// from each cell's address; the grid's padding keeps the last cell's read
+// from each cell's phase byte; the grid's padding keeps the last cell's read
 // inside it), so no branch waits on a phase that is not yet in the cache.
 static_assert(kSamples % 8 == 0);
-static_assert(PpiCell(kPpiGridSize - 1, kPpiGridSize - 1) + 4 <= kPpiGridSize * kPpiColumnStride);
-__attribute__((target("avx2")))
-SampleMask SelectSamplesAvx2(const BeamCells& cells, const std::int8_t* phase, int from) {
+static_assert(sizeof(PpiPhosphor) == 2 && offsetof(PpiPhosphor, Phase) == 1);
+static_assert(PpiCell(kPpiGridSize - 1, kPpiGridSize - 1) * 2 + 1 + 4 <=
+              kPpiGridSize * kPpiColumnStride * 2);
+__attribute__((target("avx2"))) SampleMask SelectSamplesAvx2(const BeamCells& cells,
+                                                             const PpiPhosphor* grid, int from) {
   SampleMask mask{};
   const __m256i lowByte = _mm256_set1_epi32(0xFF);
   const __m256i zero = _mm256_setzero_si256();
   const __m256i wanted = _mm256_set1_epi32(from);
   const __m256i allOnes = _mm256_set1_epi32(-1);
-  const auto* base = reinterpret_cast<const int*>(phase);
+  const auto* base = reinterpret_cast<const int*>(reinterpret_cast<const char*>(grid) + 1);
   for (int k = 0; k < kSamples; k += 8) {
     const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells.data() + k));
     // The cells of the samples before: no sample comes before the first.
@@ -211,7 +214,7 @@ SampleMask SelectSamplesAvx2(const BeamCells& cells, const std::int8_t* phase, i
                      _mm256_permutevar8x32_epi32(at, _mm256_setr_epi32(0, 0, 1, 2, 3, 4, 5, 6)),
                      allOnes, 0x01)
                : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells.data() + k - 1));
-    const __m256i p = _mm256_and_si256(_mm256_i32gather_epi32(base, at, 1), lowByte);
+    const __m256i p = _mm256_and_si256(_mm256_i32gather_epi32(base, at, 2), lowByte);
     const __m256i passes = from < 0 ? _mm256_xor_si256(_mm256_cmpeq_epi32(p, zero), allOnes)
                                     : _mm256_cmpeq_epi32(p, wanted);
     const __m256i acts = _mm256_andnot_si256(_mm256_cmpeq_epi32(at, before), passes);
@@ -225,12 +228,12 @@ SampleMask SelectSamplesAvx2(const BeamCells& cells, const std::int8_t* phase, i
 // Picks the gathering form where the processor has AVX2. The choice is made
 // once, by hand rather than by the compiler's function versions, so that
 // every compiler the project builds with treats it alike.
-SampleMask SelectSamples(const BeamCells& cells, const std::int8_t* phase, int from) {
+SampleMask SelectSamples(const BeamCells& cells, const PpiPhosphor* grid, int from) {
 #if defined(__x86_64__)
   static const bool hasAvx2 = __builtin_cpu_supports("avx2");
-  if (hasAvx2) return SelectSamplesAvx2(cells, phase, from);
+  if (hasAvx2) return SelectSamplesAvx2(cells, grid, from);
 #endif
-  return SelectSamplesPortable(cells, phase, from);
+  return SelectSamplesPortable(cells, grid, from);
 }
 
 // Calls act(k) for each sample k in the mask, outwards.
@@ -242,11 +245,10 @@ void ForEachSample(const SampleMask& mask, Act act) {
   }
 }
 
-// The beams' work on the two grids. The changed cells are listed and
+// The beams' work on the grid. The changed cells are listed and
 // plotted afterwards, which keeps the canvas out of the radial pass.
 struct Phosphor {
-  std::uint8_t* Intensity;
-  std::int8_t* Phase;
+  PpiPhosphor* Grid;
   bool AnyForced;  // any echo, reply or marker under the live beam
   PlotList& Plots;
   int PlotCount = 0;
@@ -263,7 +265,7 @@ struct Phosphor {
     // The generator is worked on a local copy, which the compiler can keep
     // in registers across the grid's byte stores.
     RandomGenerator random = State.Random;
-    ForEachSample(SelectSamples(cells, Phase, -1), [&](std::size_t sample) {
+    ForEachSample(SelectSamples(cells, Grid, -1), [&](std::size_t sample) {
       const std::int32_t at = cells[sample];
       const double u = random.Next();
       int n = static_cast<int>(RoundHalfEven(u * kNoiseTaper[sample] * kNoiseScale));
@@ -271,10 +273,11 @@ struct Phosphor {
         const int forced = ForcedBrightness(kRadii[sample]);
         if (forced >= 0) n = forced;
       }
-      n += Intensity[at];
+      PpiPhosphor& cell = Grid[at];
+      n += cell.Intensity;
       if (n > 255) n = 255;
-      Intensity[at] = static_cast<std::uint8_t>(n);
-      Phase[at] = 0;
+      cell.Intensity = static_cast<std::uint8_t>(n);
+      cell.Phase = 0;
       Changed(at, n);
     });
     State.Random = random;
@@ -282,11 +285,12 @@ struct Phosphor {
 
   // A decay beam fades the cells that the beam ahead of it has left.
   void Fade(const BeamCells& cells, int from) {
-    ForEachSample(SelectSamples(cells, Phase, from), [&](std::size_t sample) {
+    ForEachSample(SelectSamples(cells, Grid, from), [&](std::size_t sample) {
       const std::int32_t at = cells[sample];
-      const int faded = kFaded[static_cast<std::size_t>(Intensity[at])];
-      Intensity[at] = static_cast<std::uint8_t>(faded);
-      Phase[at] = static_cast<std::int8_t>(from + 1);
+      PpiPhosphor& cell = Grid[at];
+      const int faded = kFaded[static_cast<std::size_t>(cell.Intensity)];
+      cell.Intensity = static_cast<std::uint8_t>(faded);
+      cell.Phase = static_cast<std::int8_t>(from + 1);
       Changed(at, faded);
     });
   }
@@ -313,7 +317,7 @@ void StepPpiSweep() {
   BuildColourTable();
 
   PlotList plots;
-  Phosphor phosphor{State.PpiIntensity.data(), State.PpiPhase.data(),
+  Phosphor phosphor{State.PpiCells.data(),
                     State.EchoCount > 0 || State.IffCount > 0 || State.TrackNear != 0, plots};
   // The beams are taken one after the other, each outwards from the centre.
   // That gives the same picture as going outwards once with all six beams

@@ -13,24 +13,28 @@ inline constexpr int kPpiGridSize = 401;             // grid cells 0..400 on eac
 inline constexpr int kPpiColumnStride = 512;         // a column of 401 cells padded to 512
 inline constexpr std::int8_t kPpiNeverPainted = 10;  // phase of a pixel no beam has touched
 
-// Where grid cell (x, y) lives in the two grids. Columns are padded to a
+// Where grid cell (x, y) lives in the grid. Columns are padded to a
 // power of two so the sweep can take a cell index apart with a shift; the
 // padding cells are never used.
 constexpr int PpiCell(int x, int y) {
   return x * kPpiColumnStride + y;
 }
 
+// One scope pixel's phosphor. Brightness never leaves 0..255 (painting caps
+// it), so a byte holds it. Phase: 0 just painted, 1..5 faded that often
+// since, kPpiNeverPainted before the first paint.
+struct PpiPhosphor {
+  std::uint8_t Intensity = 0;
+  std::int8_t Phase = kPpiNeverPainted;
+};
+
 struct PpiState {
   double SweepAngle = 0.0;  // the live beam, radians counter-clockwise from east
-  // Phosphor brightness 0..255 and decay phase (0 just painted, 1..5 faded
-  // that often since, 10 never painted) of each scope pixel, indexed by
-  // PpiCell(x, y), grid y growing northwards. Brightness never leaves
-  // 0..255 (painting caps it), so a byte holds it: the sweep's scattered
-  // reads then find both grids in a quarter of the cache room.
-  std::vector<std::uint8_t> PpiIntensity =
-      std::vector<std::uint8_t>(kPpiGridSize * kPpiColumnStride, 0);
-  std::vector<std::int8_t> PpiPhase =
-      std::vector<std::int8_t>(kPpiGridSize * kPpiColumnStride, kPpiNeverPainted);
+  // Phosphor brightness and decay phase of each scope pixel, indexed by
+  // PpiCell(x, y), grid y growing northwards. The two lie side by side, so
+  // the sweep's scattered reads and writes of a pixel touch one cache line.
+  std::vector<PpiPhosphor> PpiCells =
+      std::vector<PpiPhosphor>(kPpiGridSize * kPpiColumnStride, PpiPhosphor{});
   int TrackNear = 0;
   int TrackSector = 0;
   std::array<int, 7> EchoRadii{};

@@ -77,8 +77,8 @@ class PpiScopeTest : public test::ConsoleScreenTest {
   }
 
   static void FillGrid(int intensity, std::int8_t phase) {
-    std::fill(State.PpiIntensity.begin(), State.PpiIntensity.end(), intensity);
-    std::fill(State.PpiPhase.begin(), State.PpiPhase.end(), phase);
+    std::fill(State.PpiCells.begin(), State.PpiCells.end(),
+              PpiPhosphor{static_cast<std::uint8_t>(intensity), phase});
   }
 };
 
@@ -175,20 +175,20 @@ TEST_F(PpiScopeTest, FadingRoundsSoSixStaysAndSevenBecomesSix) {
   FillGrid(0, 0);
   for (int gx = 0; gx < kPpiGridSize; ++gx)
     for (int gy = 0; gy < kPpiGridSize; ++gy)
-      State.PpiIntensity[static_cast<std::size_t>(PpiCell(gx, gy))] = 6 + (gx + gy) % 2;
+      State.PpiCells[static_cast<std::size_t>(PpiCell(gx, gy))].Intensity = 6 + (gx + gy) % 2;
   Sweep(1);
   int fadedSevens = 0, untouched = 0;
   for (int gx = 0; gx < kPpiGridSize; ++gx) {
     for (int gy = 0; gy < kPpiGridSize; ++gy) {
       const auto at = static_cast<std::size_t>(PpiCell(gx, gy));
-      if (State.PpiPhase[at] == 0) {
+      if (State.PpiCells[at].Phase == 0) {
         // Not under a decay beam: neither changed nor plotted.
-        EXPECT_EQ(State.PpiIntensity[at], 6 + (gx + gy) % 2);
+        EXPECT_EQ(State.PpiCells[at].Intensity, 6 + (gx + gy) % 2);
         if (PixelAt(65 + gx, 970 - gy) != 0) ADD_FAILURE() << "plotted " << gx << "," << gy;
         ++untouched;
         continue;
       }
-      EXPECT_EQ(State.PpiIntensity[at], 6) << gx << "," << gy;
+      EXPECT_EQ(State.PpiCells[at].Intensity, 6) << gx << "," << gy;
       EXPECT_EQ(PixelAt(65 + gx, 970 - gy), Colour(0x060600));
       if ((gx + gy) % 2 == 1) ++fadedSevens;
     }
@@ -208,7 +208,7 @@ TEST_F(PpiScopeTest, EchoOnABrightPixelIsCappedAt255) {
   Sweep(1);
   for (int gx = 265; gx <= 268; ++gx) {
     EXPECT_TRUE(ShownFull(gx, 200)) << gx;
-    EXPECT_EQ(State.PpiIntensity[static_cast<std::size_t>(PpiCell(gx, 200))], 255);
+    EXPECT_EQ(State.PpiCells[static_cast<std::size_t>(PpiCell(gx, 200))].Intensity, 255);
   }
   for (int gx : {262, 264, 270}) {
     EXPECT_GE(ShownBrightness(gx, 200), 100) << gx;
@@ -360,11 +360,11 @@ struct ReferenceScope {
         const auto cell = static_cast<std::size_t>(PpiCell(gx, gy));
         const int shown = Shown[at];
         const std::uint32_t pixel = shown < 0 ? 0u : Colour(shown << 16 | shown << 8);
-        if (State.PpiIntensity[cell] != Intensity[at] || State.PpiPhase[cell] != Phase[at] ||
-            PixelAt(65 + gx, 970 - gy) != pixel) {
-          ADD_FAILURE() << "cell " << gx << "," << gy << ": intensity " << State.PpiIntensity[cell]
-                        << " vs " << Intensity[at] << ", phase " << int{State.PpiPhase[cell]}
-                        << " vs " << Phase[at];
+        if (State.PpiCells[cell].Intensity != Intensity[at] ||
+            State.PpiCells[cell].Phase != Phase[at] || PixelAt(65 + gx, 970 - gy) != pixel) {
+          ADD_FAILURE() << "cell " << gx << "," << gy << ": intensity "
+                        << int{State.PpiCells[cell].Intensity} << " vs " << Intensity[at]
+                        << ", phase " << int{State.PpiCells[cell].Phase} << " vs " << Phase[at];
           ++differences;
         }
       }

@@ -166,8 +166,8 @@ void CheckPpiColumns(Report& r, int first, int last) {
   for (int x = first; x <= last && r.Ok(); ++x) {
     for (int y = 0; y < kPpiGridSize; ++y) {
       const auto at = static_cast<std::size_t>(PpiCell(x, y));
-      const int n = State.PpiIntensity[at];
-      const int phase = State.PpiPhase[at];
+      const int n = State.PpiCells[at].Intensity;
+      const int phase = State.PpiCells[at].Phase;
       if (n < 0 || n > 255 || ((phase < 0 || phase > 5) && phase != kPpiNeverPainted)) {
         std::ostringstream out;
         out << "PPI cell (" << x << ", " << y << ") intensity " << n << " phase " << phase;
