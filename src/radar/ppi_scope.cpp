@@ -247,52 +247,63 @@ void ForEachSample(const SampleMask& mask, Act act) {
 
 // The beams' work on the grid. The changed cells are listed and
 // plotted afterwards, which keeps the canvas out of the radial pass.
+//
+// Each beam works on local copies of the grid pointer, the list and its
+// count: the grid's cells are bytes, and a byte store may alias anything in
+// memory, so members would be reloaded after every cell.
 struct Phosphor {
   PpiPhosphor* Grid;
   bool AnyForced;  // any echo, reply or marker under the live beam
   PlotList& Plots;
   int PlotCount = 0;
 
-  void Changed(std::int32_t at, int n) {
-    Plots[static_cast<std::size_t>(PlotCount++)] =
-        static_cast<std::uint32_t>(at) | static_cast<std::uint32_t>(n) << kPlotShift;
+  static std::uint32_t Plot(std::int32_t at, int n) {
+    return static_cast<std::uint32_t>(at) | static_cast<std::uint32_t>(n) << kPlotShift;
   }
 
   // The live beam: fresh noise, or an echo, reply or marker, on top of what
   // is left of the old picture. A cell already painted this revolution
   // (phase 0) waits for the first decay beam.
   void Paint(const BeamCells& cells) {
-    // The generator is worked on a local copy, which the compiler can keep
-    // in registers across the grid's byte stores.
+    PpiPhosphor* const grid = Grid;
+    std::uint32_t* const plots = Plots.data();
+    int count = PlotCount;
+    const bool anyForced = AnyForced;
     RandomGenerator random = State.Random;
-    ForEachSample(SelectSamples(cells, Grid, -1), [&](std::size_t sample) {
+    ForEachSample(SelectSamples(cells, grid, -1), [&](std::size_t sample) {
       const std::int32_t at = cells[sample];
       const double u = random.Next();
       int n = static_cast<int>(RoundHalfEven(u * kNoiseTaper[sample] * kNoiseScale));
-      if (AnyForced) {
+      if (anyForced) {
         const int forced = ForcedBrightness(kRadii[sample]);
         if (forced >= 0) n = forced;
       }
-      PpiPhosphor& cell = Grid[at];
+      PpiPhosphor& cell = grid[at];
       n += cell.Intensity;
       if (n > 255) n = 255;
       cell.Intensity = static_cast<std::uint8_t>(n);
       cell.Phase = 0;
-      Changed(at, n);
+      plots[count++] = Plot(at, n);
     });
     State.Random = random;
+    PlotCount = count;
   }
 
   // A decay beam fades the cells that the beam ahead of it has left.
   void Fade(const BeamCells& cells, int from) {
-    ForEachSample(SelectSamples(cells, Grid, from), [&](std::size_t sample) {
+    PpiPhosphor* const grid = Grid;
+    std::uint32_t* const plots = Plots.data();
+    int count = PlotCount;
+    const auto next = static_cast<std::int8_t>(from + 1);
+    ForEachSample(SelectSamples(cells, grid, from), [&](std::size_t sample) {
       const std::int32_t at = cells[sample];
-      PpiPhosphor& cell = Grid[at];
+      PpiPhosphor& cell = grid[at];
       const int faded = kFaded[static_cast<std::size_t>(cell.Intensity)];
       cell.Intensity = static_cast<std::uint8_t>(faded);
-      cell.Phase = static_cast<std::int8_t>(from + 1);
-      Changed(at, faded);
+      cell.Phase = next;
+      plots[count++] = Plot(at, faded);
     });
+    PlotCount = count;
   }
 };
 
