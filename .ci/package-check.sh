@@ -7,13 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD=build/package
-WORK=$(mktemp -d)
 source tools/xsession.sh
-cleanup() {
-  stop_session
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
 
 fail() {
   echo "package: FAIL: $*" >&2

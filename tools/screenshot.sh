@@ -8,14 +8,7 @@ cd "$(dirname "$0")/.."
 
 VORN=${1:-build/release/vorn}
 OUT=${2:-docs/screenshot.png}
-WORK=$(mktemp -d)
 source tools/xsession.sh
-
-cleanup() {
-  stop_session
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
 
 fail() {
   echo "screenshot: $*" >&2

@@ -1,15 +1,23 @@
 # Shared by the scripts that run the real console window (the end-to-end
 # tests, the screenshot, the package check): a private Xvfb display and the
-# console started in it. The caller sets WORK (a scratch folder) and defines
+# console started in it. Sourcing it makes the scratch folder WORK, which goes
+# with the display and the console when the script exits. The caller defines
 # fail; this sets XVFB_PID, VORN_PID and WINDOW, and stop_session ends both.
 XVFB_PID=""
 VORN_PID=""
 WINDOW=""
+WORK=$(mktemp -d)
 
 stop_session() {
   [ -n "$VORN_PID" ] && kill "$VORN_PID" 2>/dev/null || true
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
+
+end_session() {
+  stop_session
+  rm -rf "$WORK"
+}
+trap end_session EXIT
 
 # A display big enough for the whole 1280 x 1024 canvas, one pixel per pixel.
 start_private_display() {

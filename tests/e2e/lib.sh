@@ -5,14 +5,7 @@ set -euo pipefail
 VORN=$1
 SEND_CLOSE=${2:-}
 READ_CELLS=${3:-}
-WORK=$(mktemp -d)
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xsession.sh"
-
-cleanup() {
-  stop_session
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
 
 # Fails the test, with what vorn said on standard error (a sanitizer report).
 fail() {
