@@ -4,7 +4,7 @@
 //
 // CI runs one simulated hour (about 100 s of processor time in the debug
 // build). The full day, run directly rather than through ctest, whose time
-// limit it would pass (about 40 minutes in the debug build):
+// limit it would pass (about 25 minutes of processor time in the debug build):
 //   cmake --preset debug && cmake --build --preset debug
 //   VORN_SOAK_HOURS=24 build/debug/tests/vorn_tests --gtest_filter='SoakTest.*'
 
