@@ -2,7 +2,7 @@
 // host, with the console's invariants checked after every tick, the hostile
 // aircraft destroyed counted per hour, and the process's memory kept flat.
 //
-// CI runs one simulated hour (about 100 s of processor time in the debug
+// CI runs one simulated hour (about a minute of processor time in the debug
 // build). The full day, run directly rather than through ctest, whose time
 // limit it would pass (about 25 minutes of processor time in the debug build):
 //   cmake --preset debug && cmake --build --preset debug
