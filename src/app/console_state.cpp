@@ -4,6 +4,8 @@ namespace vorn {
 
 ConsoleState State;
 
-void ResetConsoleState() { State = ConsoleState{}; }
+void ResetConsoleState() {
+  State = ConsoleState{};
+}
 
 }  // namespace vorn

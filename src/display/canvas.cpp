@@ -12,9 +12,13 @@ namespace vorn {
 
 namespace {
 
-CanvasState& Canvas() { return State.Canvas; }
+CanvasState& Canvas() {
+  return State.Canvas;
+}
 
-bool HasCanvas() { return Canvas().Width > 0; }
+bool HasCanvas() {
+  return Canvas().Width > 0;
+}
 
 void MarkRows(int top, int bottom) {
   auto& c = Canvas();
@@ -349,8 +353,8 @@ void FillEllipse(float centreX, float centreY, float radius, int colour, float a
 std::uint32_t PixelAt(int x, int y) {
   const auto& c = Canvas();
   if (x < 0 || y < 0 || x >= c.Width || y >= c.Height) return 0;
-  const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(c.Width) +
-                         static_cast<std::size_t>(x);
+  const std::size_t at =
+      static_cast<std::size_t>(y) * static_cast<std::size_t>(c.Width) + static_cast<std::size_t>(x);
   return c.BitsPerPixel == 16 ? c.Pixels16[at] : c.Pixels32[at];
 }
 

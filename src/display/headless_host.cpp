@@ -40,7 +40,9 @@ void HeadlessHost::Insert(const Event& event) {
   script_.insert(at, event);
 }
 
-void HeadlessHost::ScheduleKey(double at, int code) { Insert(Event{at, true, code, 0, 0, 0}); }
+void HeadlessHost::ScheduleKey(double at, int code) {
+  Insert(Event{at, true, code, 0, 0, 0});
+}
 
 void HeadlessHost::ScheduleMouse(double at, int x, int y, int buttons) {
   Insert(Event{at, false, 0, x, y, buttons});

@@ -12,8 +12,12 @@ Host* activeHost = nullptr;
 
 }  // namespace
 
-Host& ActiveHost() { return activeHost != nullptr ? *activeHost : standInHost; }
+Host& ActiveHost() {
+  return activeHost != nullptr ? *activeHost : standInHost;
+}
 
-void SetActiveHost(Host* host) { activeHost = host; }
+void SetActiveHost(Host* host) {
+  activeHost = host;
+}
 
 }  // namespace vorn

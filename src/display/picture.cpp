@@ -10,7 +10,9 @@ namespace vorn {
 
 namespace {
 
-bool StartsField(char ch) { return ch == '#' || ch == '.' || ch == ','; }
+bool StartsField(char ch) {
+  return ch == '#' || ch == '.' || ch == ',';
+}
 
 // Characters that end literal text without starting a field of the kinds the
 // console uses; '_' makes the character after it literal.

@@ -10,35 +10,54 @@ namespace vorn {
 namespace {
 
 constexpr int kFramesPerSecond = 60;
-constexpr const char* kNoDisplay = "no display to show it on (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+constexpr const char* kNoDisplay =
+    "no display to show it on (neither DISPLAY nor WAYLAND_DISPLAY is set)";
 
 int ButtonBit(Uint8 button) {
   switch (button) {
-    case SDL_BUTTON_LEFT: return 1;
-    case SDL_BUTTON_RIGHT: return 2;
-    case SDL_BUTTON_MIDDLE: return 4;
-    default: return 0;
+    case SDL_BUTTON_LEFT:
+      return 1;
+    case SDL_BUTTON_RIGHT:
+      return 2;
+    case SDL_BUTTON_MIDDLE:
+      return 4;
+    default:
+      return 0;
   }
 }
 
 // Keys that produce no text but still reach the console.
 int SpecialKeyCode(SDL_Keycode key) {
   switch (key) {
-    case SDLK_ESCAPE: return kKeyEscape;
+    case SDLK_ESCAPE:
+      return kKeyEscape;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return kKeyEnter;
-    case SDLK_BACKSPACE: return 8;
-    case SDLK_TAB: return 9;
-    case SDLK_UP: return kKeyUp;
-    case SDLK_DOWN: return kKeyDown;
-    case SDLK_LEFT: return kKeyLeft;
-    case SDLK_RIGHT: return kKeyRight;
-    case SDLK_INSERT: return kKeyInsert;
-    case SDLK_DELETE: return kKeyDelete;
-    case SDLK_HOME: return kKeyHome;
-    case SDLK_END: return kKeyEnd;
-    case SDLK_PAGEUP: return kKeyPageUp;
-    case SDLK_PAGEDOWN: return kKeyPageDown;
+    case SDLK_KP_ENTER:
+      return kKeyEnter;
+    case SDLK_BACKSPACE:
+      return 8;
+    case SDLK_TAB:
+      return 9;
+    case SDLK_UP:
+      return kKeyUp;
+    case SDLK_DOWN:
+      return kKeyDown;
+    case SDLK_LEFT:
+      return kKeyLeft;
+    case SDLK_RIGHT:
+      return kKeyRight;
+    case SDLK_INSERT:
+      return kKeyInsert;
+    case SDLK_DELETE:
+      return kKeyDelete;
+    case SDLK_HOME:
+      return kKeyHome;
+    case SDLK_END:
+      return kKeyEnd;
+    case SDLK_PAGEUP:
+      return kKeyPageUp;
+    case SDLK_PAGEDOWN:
+      return kKeyPageDown;
     default:
       if (key >= SDLK_F1 && key <= SDLK_F10) return kKeyF1 + static_cast<int>(key - SDLK_F1);
       return 0;
@@ -98,8 +117,8 @@ bool SdlHost::Open() {
   // Without a display SDL falls back to drivers that show nothing; a console
   // nobody can see is a failure, unless such a driver was asked for.
   const char* driver = SDL_GetCurrentVideoDriver();
-  const bool invisible = driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 ||
-                                               SDL_strcmp(driver, "dummy") == 0);
+  const bool invisible = driver != nullptr &&
+                         (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
   if (invisible && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
     error_ = kNoDisplay;
     return false;
@@ -143,7 +162,9 @@ std::string SdlHost::DisplayPath() const {
   return std::string(driver != nullptr ? driver : "no") + " window surface";
 }
 
-double SdlHost::Clock() { return static_cast<double>(SDL_GetPerformanceCounter()) * secondsPerCount_; }
+double SdlHost::Clock() {
+  return static_cast<double>(SDL_GetPerformanceCounter()) * secondsPerCount_;
+}
 
 void SdlHost::Sleep(int ms) {
   // Short slices, so that the window is pumped and shown while waiting.
@@ -182,14 +203,22 @@ void SdlHost::HandleEvent(const SDL_Event& event) {
       break;
     case SDL_WINDOWEVENT:
       switch (event.window.event) {
-        case SDL_WINDOWEVENT_CLOSE: QueueKey(kKeyCloseRequest); break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED: mouse.WindowActive = true; break;
-        case SDL_WINDOWEVENT_FOCUS_LOST: mouse.WindowActive = false; break;
+        case SDL_WINDOWEVENT_CLOSE:
+          QueueKey(kKeyCloseRequest);
+          break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          mouse.WindowActive = true;
+          break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          mouse.WindowActive = false;
+          break;
         case SDL_WINDOWEVENT_LEAVE:
           mouse.PointerX = -1;
           mouse.PointerY = -1;
           break;
-        default: redrawWhole_ = true; break;
+        default:
+          redrawWhole_ = true;
+          break;
       }
       break;
     case SDL_KEYDOWN:
@@ -210,7 +239,8 @@ void SdlHost::HandleEvent(const SDL_Event& event) {
       mouse.Buttons &= ~ButtonBit(event.button.button);
       break;
     case SDL_MOUSEWHEEL:
-      mouse.Wheel += event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+      mouse.Wheel +=
+          event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
       break;
     default:
       break;
@@ -275,9 +305,9 @@ bool SdlHost::WrapCanvas() {
     return true;
   if (canvasSurface_ != nullptr) SDL_FreeSurface(canvasSurface_);
   const Uint32 format = canvas.BitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
-  canvasSurface_ = SDL_CreateRGBSurfaceWithFormatFrom(pixels, canvas.Width, canvas.Height,
-                                                      canvas.BitsPerPixel,
-                                                      canvas.Width * canvas.BitsPerPixel / 8, format);
+  canvasSurface_ =
+      SDL_CreateRGBSurfaceWithFormatFrom(pixels, canvas.Width, canvas.Height, canvas.BitsPerPixel,
+                                         canvas.Width * canvas.BitsPerPixel / 8, format);
   if (canvasSurface_ == nullptr) return false;
   canvasGeneration_ = canvas.Generation;
   canvasPixels_ = pixels;

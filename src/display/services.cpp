@@ -12,16 +12,26 @@ namespace {
 // The second character of each special key: its PC scan code.
 char ScanCodeFor(int code) {
   switch (code) {
-    case kKeyUp: return 'H';
-    case kKeyDown: return 'P';
-    case kKeyLeft: return 'K';
-    case kKeyRight: return 'M';
-    case kKeyInsert: return 'R';
-    case kKeyDelete: return 'S';
-    case kKeyHome: return 'G';
-    case kKeyEnd: return 'O';
-    case kKeyPageUp: return 'I';
-    case kKeyPageDown: return 'Q';
+    case kKeyUp:
+      return 'H';
+    case kKeyDown:
+      return 'P';
+    case kKeyLeft:
+      return 'K';
+    case kKeyRight:
+      return 'M';
+    case kKeyInsert:
+      return 'R';
+    case kKeyDelete:
+      return 'S';
+    case kKeyHome:
+      return 'G';
+    case kKeyEnd:
+      return 'O';
+    case kKeyPageUp:
+      return 'I';
+    case kKeyPageDown:
+      return 'Q';
     default:
       if (code >= kKeyF1 && code < kKeyF1 + 10) return static_cast<char>(59 + (code - kKeyF1));
       return kCloseRequestScanCode;
@@ -30,7 +40,9 @@ char ScanCodeFor(int code) {
 
 }  // namespace
 
-double ReadClock() { return ActiveHost().Clock(); }
+double ReadClock() {
+  return ActiveHost().Clock();
+}
 
 void SleepMs(int ms) {
   Host& host = ActiveHost();
@@ -59,7 +71,9 @@ void QueueKey(int code) {
   if (ring.WriteIndex == ring.ReadIndex) ring.ReadIndex = (ring.ReadIndex + 1) % 16;
 }
 
-bool KeyWaiting() { return State.Keys.ReadIndex != State.Keys.WriteIndex; }
+bool KeyWaiting() {
+  return State.Keys.ReadIndex != State.Keys.WriteIndex;
+}
 
 std::string ReadKey() {
   auto& ring = State.Keys;

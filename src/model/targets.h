@@ -11,7 +11,8 @@ inline constexpr int kTargetSlots = 8;
 
 struct TargetState {
   // The scenario at start-up; altitudes are thousands of feet divided by 3.
-  std::array<double, kTargetSlots> TargetX = {0, -88000, 100000, 100000, -75000, -150000, 0, 144444};
+  std::array<double, kTargetSlots> TargetX = {0,      -88000,  100000, 100000,
+                                              -75000, -150000, 0,      144444};
   std::array<double, kTargetSlots> TargetY = {0, -44060, 50000, -100000, -75000, 50000, 144444, 10};
   std::array<double, kTargetSlots> TargetAlt = {0,     3333.333333333334, 13333.33333333333,
                                                 5000,  6666.666666666667, 10000,

@@ -26,9 +26,9 @@ TEST_F(ServicesTest, SpecialKeysReadAsTwoCharacters) {
   const struct {
     int Code;
     char Second;
-  } keys[] = {{kKeyUp, 'H'},     {kKeyDown, 'P'},   {kKeyLeft, 'K'},     {kKeyRight, 'M'},
-              {kKeyInsert, 'R'}, {kKeyDelete, 'S'}, {kKeyHome, 'G'},     {kKeyEnd, 'O'},
-              {kKeyPageUp, 'I'}, {kKeyPageDown, 'Q'}, {kKeyF1, 59},      {kKeyF1 + 9, 68}};
+  } keys[] = {{kKeyUp, 'H'},     {kKeyDown, 'P'},     {kKeyLeft, 'K'}, {kKeyRight, 'M'},
+              {kKeyInsert, 'R'}, {kKeyDelete, 'S'},   {kKeyHome, 'G'}, {kKeyEnd, 'O'},
+              {kKeyPageUp, 'I'}, {kKeyPageDown, 'Q'}, {kKeyF1, 59},    {kKeyF1 + 9, 68}};
   std::string seconds;
   for (const auto& key : keys) {
     QueueKey(key.Code);
