@@ -28,7 +28,7 @@ void HeadlessHost::Pump() {
     } else {
       State.Mouse.PointerX = event.X;
       State.Mouse.PointerY = event.Y;
-      State.Mouse.Buttons = event.Buttons;
+      SetMouseButtons(event.Buttons);
     }
   }
 }

@@ -232,11 +232,11 @@ void SdlHost::HandleEvent(const SDL_Event& event) {
       break;
     case SDL_MOUSEBUTTONDOWN:
       MapPointer(event.button.x, event.button.y);
-      mouse.Buttons |= ButtonBit(event.button.button);
+      SetMouseButtons(mouse.Buttons | ButtonBit(event.button.button));
       break;
     case SDL_MOUSEBUTTONUP:
       MapPointer(event.button.x, event.button.y);
-      mouse.Buttons &= ~ButtonBit(event.button.button);
+      SetMouseButtons(mouse.Buttons & ~ButtonBit(event.button.button));
       break;
     case SDL_MOUSEWHEEL:
       mouse.Wheel +=

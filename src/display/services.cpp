@@ -101,9 +101,18 @@ MouseReading ReadMouse() {
   } else if (x < 0 || y < 0 || x >= canvas.Width || y >= canvas.Height) {
     // Off the canvas the window forgets the buttons: a press must start on it.
     mouse.Buttons = 0;
+    mouse.PressedSinceRead = 0;
     return {};
   }
-  return MouseReading{x, y, mouse.Wheel, mouse.Buttons};
+  const int buttons = mouse.Buttons | mouse.PressedSinceRead;
+  mouse.PressedSinceRead = 0;
+  return MouseReading{x, y, mouse.Wheel, buttons};
+}
+
+void SetMouseButtons(int buttons) {
+  auto& mouse = State.Mouse;
+  mouse.PressedSinceRead |= buttons & ~mouse.Buttons;
+  mouse.Buttons = buttons;
 }
 
 double NextRandom(int n) {

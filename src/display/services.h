@@ -40,7 +40,10 @@ struct MouseDevice {
   int PointerX = 0;  // canvas pixels; may lie off the canvas
   int PointerY = 0;
   int Buttons = 0;  // 1 left, 2 right, 4 middle
-  int Wheel = 0;    // +1 per notch forward, -1 per notch back
+  // Buttons pressed since the console last read the mouse: a click quicker
+  // than the 0.1 s between two reads is still seen once.
+  int PressedSinceRead = 0;
+  int Wheel = 0;  // +1 per notch forward, -1 per notch back
   bool WindowActive = true;
   bool FullScreen = false;
 };
@@ -75,6 +78,8 @@ double NextRandom(int n);
 
 // Window side: queue a key code, dropping the oldest key when the ring is full.
 void QueueKey(int code);
+// Window side: the buttons now held down.
+void SetMouseButtons(int buttons);
 
 // Lower-cases A to Z only, as the console compares keys.
 std::string LowerCaseKey(std::string key);

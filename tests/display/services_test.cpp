@@ -136,6 +136,34 @@ TEST_F(ServicesTest, MouseRules) {
   EXPECT_EQ(m.Buttons, 2);
 }
 
+// A click that begins and ends between two reads is seen by the next read,
+// once; a button held stays down for every read.
+TEST_F(ServicesTest, QuickClickIsSeenOnce) {
+  OpenScreen(kConsoleMode, 16);
+  State.Mouse.PointerX = 100;
+  State.Mouse.PointerY = 200;
+  SetMouseButtons(1);
+  SetMouseButtons(0);
+  EXPECT_EQ(ReadMouse().Buttons, 1);
+  EXPECT_EQ(ReadMouse().Buttons, 0);
+
+  SetMouseButtons(2);
+  EXPECT_EQ(ReadMouse().Buttons, 2);
+  EXPECT_EQ(ReadMouse().Buttons, 2);
+  SetMouseButtons(6);  // the middle button joins, and both let go
+  SetMouseButtons(0);
+  EXPECT_EQ(ReadMouse().Buttons, 4);
+  EXPECT_EQ(ReadMouse().Buttons, 0);
+
+  // Leaving the canvas forgets a quick click too.
+  SetMouseButtons(1);
+  SetMouseButtons(0);
+  State.Mouse.PointerX = -1;
+  EXPECT_EQ(ReadMouse().Buttons, -1);
+  State.Mouse.PointerX = 100;
+  EXPECT_EQ(ReadMouse().Buttons, 0);
+}
+
 TEST_F(ServicesTest, GeneratorStartsFromOneInEveryRun) {
   EXPECT_EQ(NextRandom(1), 0.001251220703125);
   EXPECT_EQ(NextRandom(0), 0.001251220703125);
