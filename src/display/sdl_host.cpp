@@ -4,6 +4,7 @@
 
 #include "app/console_state.h"
 #include "display/services.h"
+#include "display/shrink.h"
 
 namespace vorn {
 
@@ -331,8 +332,30 @@ void SdlHost::ShowCanvas() {
 
   const SDL_Rect shown = Letterbox(screen->w, screen->h, canvas.Width, canvas.Height);
   const bool scaled = shown.w != canvas.Width || shown.h != canvas.Height;
+  // A smaller picture is averaged down by our own code where the surface
+  // holds 32-bit RGB pixels (as under X11); SDL's scaled blit skips rows and
+  // columns, which breaks up the text.
+  const Uint32 screenFormat = screen->format->format;
+  const bool average =
+      scaled && shown.w <= canvas.Width && shown.h <= canvas.Height &&
+      (screenFormat == SDL_PIXELFORMAT_RGB888 || screenFormat == SDL_PIXELFORMAT_ARGB8888);
+  if (redrawWhole_) SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+  const bool locked = average && SDL_MUSTLOCK(screen);
+  if (locked && SDL_LockSurface(screen) != 0) return;
+  const ShrunkPicture picture{average ? static_cast<std::uint32_t*>(screen->pixels) +
+                                            shown.y * (screen->pitch / 4) + shown.x
+                                      : nullptr,
+                              screen->pitch / 4, shown.w, shown.h};
   // Copies canvas rows y0 .. y1 - 1 to the surface and notes where they went.
   const auto copyBand = [&](int y0, int y1) {
+    if (average) {
+      const RowSpan rows = ShrunkRows(canvas.Height, shown.h, y0, y1);
+      if (rows.End <= rows.First) return;
+      ShrinkCanvasRows(canvas, picture, rows);
+      shownRects_.push_back(
+          SDL_Rect{shown.x, shown.y + rows.First, shown.w, rows.End - rows.First});
+      return;
+    }
     SDL_Rect from{0, y0, canvas.Width, y1 - y0};
     SDL_Rect to = MapBand(shown, canvas.Height, y0, y1);
     if (to.h <= 0) return;
@@ -346,7 +369,6 @@ void SdlHost::ShowCanvas() {
 
   shownRects_.clear();
   if (redrawWhole_) {
-    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
     copyBand(0, canvas.Height);
     std::fill(canvas.RowChanged.begin(), canvas.RowChanged.end(), std::uint8_t{0});
   } else {
@@ -365,6 +387,7 @@ void SdlHost::ShowCanvas() {
     }
   }
   canvas.AnyRowChanged = false;
+  if (locked) SDL_UnlockSurface(screen);
   if (redrawWhole_) {
     SDL_UpdateWindowSurface(window_);
   } else {
