@@ -1,0 +1,88 @@
+#pragma once
+// The journal's file format, shared by its writer and its reader.
+//
+// A journal is a header and then blocks of events. The header: the magic
+// "VORNJRNL", the format version (varint), the program version (varint length
+// and bytes), the canvas width, height and bits per pixel (varints), and a
+// CRC-32 of everything after the magic (4 bytes, little-endian). A block: its
+// payload length (varint), the payload, and the payload's CRC-32. Blocks are
+// written whole and flushed, so a recording cut off by a crash ends in a
+// block that runs past the end of the file: the reader treats that as the end
+// of the journal. The last block of a journal closed properly ends with the
+// end mark.
+//
+// An event is a tag byte and its fields:
+//   0x00        end mark
+//   0x01 d      clock reading: d is the zigzag varint of the difference
+//               between its IEEE-754 bit pattern and the previous reading's
+//               (the first against 0); exact for any double, and 4 to 6 bytes
+//               for the paced loop's readings
+//   0x02        the console waited (the inputs that follow came during it)
+//   0x03 h      a frame was shown: h is the frame's digest, 4 bytes
+//   0x10+k c x y  input of kind k (InputEvent::Kind), its code and position
+//               as zigzag varints
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "platform/host.h"
+
+namespace vorn::journal {
+
+inline constexpr char kMagic[8] = {'V', 'O', 'R', 'N', 'J', 'R', 'N', 'L'};
+inline constexpr std::uint32_t kFormatVersion = 1;
+// Limits the reader holds a journal to, so a damaged length cannot make it
+// allocate without bound.
+inline constexpr std::size_t kMaxBlockBytes = 1 << 20;
+inline constexpr std::size_t kMaxVersionBytes = 64;
+inline constexpr std::uint32_t kMaxCanvasSide = 16384;
+
+enum Tag : std::uint8_t {
+  kTagEnd = 0x00,
+  kTagClock = 0x01,
+  kTagWait = 0x02,
+  kTagShown = 0x03,
+  kTagInput = 0x10,  // + the input's kind
+};
+inline constexpr int kInputKinds = 7;  // Key to CloseRequest
+
+struct Header {
+  std::uint32_t FormatVersion = kFormatVersion;
+  std::string ProgramVersion;
+  std::uint32_t Width = 0;
+  std::uint32_t Height = 0;
+  std::uint32_t BitsPerPixel = 0;
+};
+
+// One thing the console was given or did, in the order it happened.
+struct Event {
+  enum class Type : std::uint8_t { Clock, Wait, Shown, Input, End };
+  Type Kind = Type::End;
+  double Seconds = 0.0;           // Clock: the reading
+  std::uint32_t FrameDigest = 0;  // Shown
+  InputEvent Input;               // Input
+};
+
+const char* Describe(Event::Type type);
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
+
+// A digest of what a frame changed: its size and depth, whether the screen
+// was opened anew, and each changed rectangle with its pixels. Two runs that
+// hand the same sequence of frames from the same start have the same canvas
+// after each, so comparing digests frame by frame finds the first frame
+// where a replay parts from its recording.
+std::uint32_t FrameDigest(const Frame& frame);
+
+// Unsigned LEB128 and zigzag for signed values.
+void PutVarint(std::string& out, std::uint64_t value);
+inline std::uint64_t Zigzag(std::int64_t v) {
+  return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63);
+}
+inline std::int64_t Unzigzag(std::uint64_t v) {
+  return static_cast<std::int64_t>(v >> 1) ^ -static_cast<std::int64_t>(v & 1);
+}
+
+}  // namespace vorn::journal

@@ -1,0 +1,249 @@
+// The recording and replaying hosts, driven by a small stand-in for the
+// console that uses the door the way the console does: a replay gives the
+// same readings, inputs and frames back; a run that parts from its journal
+// is stopped and told where.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/journal/recording_host.h"
+#include "platform/journal/replaying_host.h"
+
+namespace vorn::journal {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A host with a scripted clock and input: each read advances the clock a
+// little, a wait advances it by the time asked for, and due input is handed
+// in during a wait.
+class ScriptedHost : public Host {
+ public:
+  struct Due {
+    double At;
+    InputEvent Input;
+  };
+  explicit ScriptedHost(std::vector<Due> script) : script_(std::move(script)) {}
+  double Clock() override { return time_ += 0.0003; }
+  void Wait(double seconds, InputSink& input) override {
+    time_ += seconds;
+    while (next_ < script_.size() && script_[next_].At <= time_) input.Hand(script_[next_++].Input);
+  }
+  void Show(const Frame&) override { ++shown_; }
+  int Shown() const { return shown_; }
+
+ private:
+  std::vector<Due> script_;
+  std::size_t next_ = 0;
+  double time_ = 5000.0;
+  int shown_ = 0;
+};
+
+// The stand-in console: reads the clock once a wake-up, shows a frame whose
+// pixels follow from what it was given, waits; ends on 'q' or when the host
+// is finished. `oddity` makes it behave otherwise after the given input.
+class StandIn : public InputSink {
+ public:
+  enum class Oddity { None, ExtraReading, OtherPixels };
+  explicit StandIn(Oddity oddity = Oddity::None, int afterInputs = 0)
+      : oddity_(oddity), afterInputs_(afterInputs), pixels_(64 * 8, 0) {}
+
+  void Run(Host& host) {
+    while (!quit_ && !host.Finished()) {
+      const double now = host.Clock();
+      readings_.push_back(now);
+      if (oddity_ == Oddity::ExtraReading && inputs_.size() == static_cast<size_t>(afterInputs_) &&
+          afterInputs_ > 0)
+        host.Clock();
+      const int row = static_cast<int>(readings_.size() % 8);
+      for (int x = 0; x < 64; ++x)
+        pixels_[static_cast<std::size_t>(row * 64 + x)] =
+            static_cast<std::uint16_t>(static_cast<std::uint64_t>(now * 1e6) + x + sum_);
+      const Region changed{0, row, 64, 1};
+      Frame frame;
+      frame.Width = 64;
+      frame.Height = 8;
+      frame.Pixels = pixels_.data();
+      frame.Changed = {&changed, 1};
+      host.Show(frame);
+      host.Wait(0.016, *this);
+    }
+  }
+  void Hand(const InputEvent& event) override {
+    inputs_.push_back(event);
+    sum_ += event.Code * 31 + event.X;
+    if (oddity_ == Oddity::OtherPixels && inputs_.size() == static_cast<size_t>(afterInputs_))
+      ++sum_;
+    if (event.Type == InputEvent::Kind::Key && event.Code == 'q') quit_ = true;
+  }
+
+  std::vector<double> readings_;
+  std::vector<InputEvent> inputs_;
+
+ private:
+  Oddity oddity_;
+  int afterInputs_;
+  std::vector<std::uint16_t> pixels_;
+  int sum_ = 0;
+  bool quit_ = false;
+};
+
+std::vector<ScriptedHost::Due> Script(bool quit) {
+  std::vector<ScriptedHost::Due> script = {
+      {5000.2, {InputEvent::Kind::Pointer, 0, 100, 200}},
+      {5000.2, {InputEvent::Kind::ButtonDown, kButtonLeft, 100, 200}},
+      {5000.5, {InputEvent::Kind::ButtonUp, kButtonLeft, 101, 200}},
+      {5001.0, {InputEvent::Kind::Key, 'r', 0, 0}},
+      {5001.0, {InputEvent::Kind::Key, kKeyF1, 0, 0}},
+      {5001.4, {InputEvent::Kind::Wheel, -1, 0, 0}},
+  };
+  if (quit) script.push_back({5002.0, {InputEvent::Kind::Key, 'q', 0, 0}});
+  return script;
+}
+
+class ReplayHostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ =
+        (fs::temp_directory_path() /
+         ("vorn-replay-" +
+          std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".vornj"))
+            .string();
+  }
+  void TearDown() override { fs::remove(path_); }
+
+  // Records the stand-in on the scripted host; ends on 'q' or, without one,
+  // when the stand-in has run `wakeUps` times.
+  StandIn Record(bool quit) {
+    ScriptedHost inner(Script(quit));
+    JournalWriter writer;
+    EXPECT_TRUE(writer.Open(path_, Header{kFormatVersion, "0.0.1", 64, 8, 16}));
+    RecordingHost recorder(inner, writer);
+    StandIn console;
+    if (quit) {
+      console.Run(recorder);
+    } else {
+      Limited limited(recorder, 200);
+      console.Run(limited);
+    }
+    EXPECT_TRUE(writer.Close()) << writer.Error();
+    return console;
+  }
+
+  // Passes through to a host and turns finished after n clock readings.
+  class Limited : public Host {
+   public:
+    Limited(Host& inner, int readings) : inner_(inner), left_(readings) {}
+    double Clock() override {
+      --left_;
+      return inner_.Clock();
+    }
+    void Wait(double s, InputSink& input) override { inner_.Wait(s, input); }
+    void Show(const Frame& f) override { inner_.Show(f); }
+    bool Finished() override { return left_ <= 0; }
+
+   private:
+    Host& inner_;
+    int left_;
+  };
+
+  std::string path_;
+};
+
+TEST_F(ReplayHostTest, GivesTheSameReadingsInputsAndFramesBack) {
+  for (const bool quit : {true, false}) {
+    const StandIn recorded = Record(quit);
+    ASSERT_GT(recorded.readings_.size(), 100u);
+    JournalReader reader;
+    ASSERT_TRUE(reader.Open(path_)) << reader.Error();
+    ReplayingHost replay(reader, nullptr);
+    StandIn replayed;
+    replayed.Run(replay);
+    replay.ConsoleEnded();
+    EXPECT_EQ(replay.Outcome(), ReplayingHost::State::Ended) << replay.Message();
+    EXPECT_EQ(replayed.readings_, recorded.readings_);
+    EXPECT_EQ(replayed.inputs_, recorded.inputs_);
+    EXPECT_EQ(replay.Frames(), recorded.readings_.size());
+    EXPECT_DOUBLE_EQ(replay.Seconds(), recorded.readings_.back() - recorded.readings_.front());
+  }
+}
+
+TEST_F(ReplayHostTest, AConsoleThatPartsFromTheJournalIsStoppedAtTheEvent) {
+  Record(true);
+  struct Case {
+    StandIn::Oddity oddity;
+    const char* says;
+  };
+  const Case cases[] = {
+      {StandIn::Oddity::ExtraReading,
+       "the console read the clock where the recording has a shown frame"},
+      {StandIn::Oddity::OtherPixels, "differs from the recorded one"},
+  };
+  for (const Case& c : cases) {
+    JournalReader reader;
+    ASSERT_TRUE(reader.Open(path_));
+    ReplayingHost replay(reader, nullptr);
+    StandIn odd(c.oddity, 3);
+    odd.Run(replay);
+    EXPECT_EQ(replay.Outcome(), ReplayingHost::State::Diverged);
+    EXPECT_NE(replay.Message().find("the replay diverged at event "), std::string::npos)
+        << replay.Message();
+    EXPECT_NE(replay.Message().find(c.says), std::string::npos) << replay.Message();
+    EXPECT_NE(replay.Message().find("recorded by vorn 0.0.1"), std::string::npos);
+    EXPECT_EQ(odd.inputs_.size(), 3u) << "stops where it parted";
+  }
+}
+
+TEST_F(ReplayHostTest, AJournalThatGoesOnAfterTheConsoleEndedHasDiverged) {
+  Record(false);
+  JournalReader reader;
+  ASSERT_TRUE(reader.Open(path_));
+  ReplayingHost replay(reader, nullptr);
+  StandIn console;
+  Limited early(replay, 50);
+  console.Run(early);
+  replay.ConsoleEnded();
+  EXPECT_EQ(replay.Outcome(), ReplayingHost::State::Diverged);
+  EXPECT_NE(
+      replay.Message().find("the console ended where the recording goes on with a clock reading"),
+      std::string::npos)
+      << replay.Message();
+}
+
+TEST_F(ReplayHostTest, AJournalCutOffReplaysToItsLastWholeBlock) {
+  Record(true);
+  const auto size = fs::file_size(path_);
+  fs::resize_file(path_, size - 3);
+  JournalReader reader;
+  ASSERT_TRUE(reader.Open(path_));
+  ReplayingHost replay(reader, nullptr);
+  StandIn console;
+  console.Run(replay);
+  EXPECT_EQ(replay.Outcome(), ReplayingHost::State::CutOff);
+  EXPECT_NE(replay.Message().find("is cut off after event"), std::string::npos) << replay.Message();
+}
+
+// The window replay keeps the recorded pace by the window's clock and stops
+// on the window's q; the window's other input does not reach the console.
+TEST_F(ReplayHostTest, InAWindowKeepsThePaceAndStopsOnTheViewersQ) {
+  const StandIn recorded = Record(true);
+  JournalReader reader;
+  ASSERT_TRUE(reader.Open(path_));
+  ScriptedHost window(
+      {{5000.5, {InputEvent::Kind::Key, 'x', 0, 0}}, {5001.0, {InputEvent::Kind::Key, 'q', 0, 0}}});
+  ReplayingHost replay(reader, &window);
+  StandIn console;
+  console.Run(replay);
+  EXPECT_EQ(replay.Outcome(), ReplayingHost::State::Stopped);
+  // The scripted window's clock starts at 5000 and stops the replay a second on.
+  EXPECT_NEAR(replay.Seconds(), 1.0, 0.05);
+  for (const InputEvent& input : console.inputs_) EXPECT_NE(input.Code, 'x');
+  EXPECT_EQ(window.Shown(), static_cast<int>(replay.Frames()));
+}
+
+}  // namespace
+}  // namespace vorn::journal
