@@ -23,7 +23,7 @@ quietly() {
 
 # dpkg-shlibdeps (dpkg-dev) and file work out the dependencies; the rest
 # checks the desktop entry, renders the manual page and shows the window.
-packages=(g++ cmake make pkg-config libsdl2-dev dpkg-dev file desktop-file-utils man-db
+packages=(g++ cmake make pkg-config libsdl2-dev libpng-dev dpkg-dev file desktop-file-utils man-db
           groff-base xvfb xdotool imagemagick)
 source tools/packages.sh
 quietly install_missing "${packages[@]}"

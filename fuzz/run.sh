@@ -20,7 +20,7 @@ while read -r target name hex; do
   printf "$(sed 's/../\\x&/g' <<< "$hex")" > "$work/seeds/$target/$name"
 done < fuzz/seeds.txt
 
-for target in picture_fuzz canvas_fuzz; do
+for target in picture_fuzz canvas_fuzz journal_fuzz; do
   echo "== $target for $seconds s"
   mkdir -p "$work/corpus/$target"
   "build/fuzz/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -timeout=20 \

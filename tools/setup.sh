@@ -7,7 +7,7 @@ set -euo pipefail
 mode=${1:-run}
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake make pkg-config libsdl2-dev)
+packages=(g++ cmake make pkg-config libsdl2-dev libpng-dev)
 if [ "$mode" = test ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool imagemagick x11-utils libx11-dev
              clang libclang-rt-14-dev)
