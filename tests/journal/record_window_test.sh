@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# A session recorded in the real window under Xvfb (xdotool clicks and keys)
+# replays without a window and in the window to the same canvas hash; the
+# journal stands under its name only once the program has ended; the viewer's
+# q ends a window replay early; a disk that fills while recording ends the
+# program with the reason and leaves no journal behind.
+# Arguments: the vorn binary.
+set -euo pipefail
+VORN=$1
+source "$(dirname "$0")/../../tools/xsession.sh"
+source "$(dirname "$0")/session.sh"
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -s "$WORK/vorn.err" ] && { echo "vorn's standard error:" >&2; cat "$WORK/vorn.err" >&2; }
+  exit 1
+}
+
+# Waits for vorn to end and sets EXIT_CODE.
+wait_vorn() {
+  EXIT_CODE=0
+  for _ in $(seq "${1:-100}"); do
+    kill -0 "$VORN_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$VORN_PID" 2>/dev/null && fail "vorn did not end"
+  wait "$VORN_PID" || EXIT_CODE=$?
+  VORN_PID=""
+}
+
+start_private_display
+JOURNAL=$WORK/session.vornj
+start_vorn_with "$VORN" --record "$JOURNAL"
+[ -f "$JOURNAL.part" ] || fail "no $JOURNAL.part while recording"
+[ -e "$JOURNAL" ] && fail "$JOURNAL stands under its name while recording"
+run_session
+wait_vorn
+[ "$EXIT_CODE" = 0 ] || fail "the recording vorn ended with $EXIT_CODE"
+[ -f "$JOURNAL" ] || fail "no journal after the recording"
+[ -e "$JOURNAL.part" ] && fail "$JOURNAL.part left behind"
+echo "ok: recorded $(stat -c %s "$JOURNAL") bytes"
+
+status=0
+"$VORN" --replay "$JOURNAL" --headless --hash > "$WORK/headless.out" 2> "$WORK/vorn.err" || status=$?
+[ "$status" = 0 ] || fail "the headless replay ended with $status"
+headless=$(cat "$WORK/headless.out")
+[[ $headless =~ ^[0-9a-f]{16}$ ]] || fail "the headless replay printed \"$headless\""
+echo "ok: headless replay: $headless"
+
+# In the window, at the recorded pace: the same hash when it ends by itself.
+start_vorn_with "$VORN" --replay "$JOURNAL"
+wait_vorn 1200
+[ "$EXIT_CODE" = 0 ] || fail "the window replay ended with $EXIT_CODE"
+window=$(cat "$WORK/vorn.out")
+[ "$window" = "$headless" ] || fail "the window replay ends at $window, the headless one at $headless"
+echo "ok: window replay: $window"
+
+# The viewer's q ends the replay early, with the hash of where it stood.
+start_vorn_with "$VORN" --replay "$JOURNAL"
+sleep 1
+xdotool key --window "$WINDOW" q
+wait_vorn 100
+[ "$EXIT_CODE" = 0 ] || fail "the replay stopped with q ended with $EXIT_CODE"
+stopped=$(cat "$WORK/vorn.out")
+[[ $stopped =~ ^[0-9a-f]{16}$ ]] && [ "$stopped" != "$headless" ] ||
+  fail "the replay stopped early printed \"$stopped\""
+echo "ok: stopped by q at $stopped"
+
+# A full disk: files may not grow past 16 KB (and the signal for that is
+# ignored, so a write fails as on a full disk).
+FULL=$WORK/full.vornj
+printf '#!/bin/sh\ntrap "" XFSZ\nulimit -f 32\nexec %q --record %q\n' "$VORN" "$FULL" > "$WORK/vorn-full"
+chmod +x "$WORK/vorn-full"
+start_vorn_window "$WORK/vorn-full"
+xdotool mousemove --window "$WINDOW" 300 700
+wait_vorn 600
+[ "$EXIT_CODE" = 1 ] || fail "vorn on a full disk ended with $EXIT_CODE"
+err=$(cat "$WORK/vorn.err")
+[ "$(wc -l < "$WORK/vorn.err")" = 1 ] &&
+  [[ $err == "vorn: cannot write $FULL.part: File too large; the recording is abandoned" ]] ||
+  fail "on a full disk vorn said: $err"
+[ -e "$FULL" ] || [ -e "$FULL.part" ] && fail "a journal was left behind on the full disk"
+echo "ok: full disk: $err"
+echo PASS

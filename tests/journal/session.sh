@@ -1,0 +1,68 @@
+# A session at the console in its window under Xvfb, driven with xdotool:
+# designate an aircraft, RED, FIRE, Manual Burst, the help pages and back,
+# Pause and on again, the p hold, Auto for a while, and q. Sourced by the
+# window recording test and by record_golden.sh; the caller defines fail and
+# sources tools/xsession.sh.
+
+# Starts vorn with the given arguments in the private display and waits for
+# its window.
+start_vorn_with() {
+  printf '#!/bin/sh\nexec' > "$WORK/vorn-args"
+  printf ' %q' "$@" >> "$WORK/vorn-args"
+  printf '\n' >> "$WORK/vorn-args"
+  chmod +x "$WORK/vorn-args"
+  VORN_STARTED=$(date +%s.%N)
+  start_vorn_window "$WORK/vorn-args"
+}
+
+# Presses the left button at (x, y) for the given seconds (default 0.3: three
+# ticks see it).
+press() {
+  xdotool mousemove --window "$WINDOW" "$1" "$2" mousedown 1
+  sleep "${3:-0.3}"
+  xdotool mouseup 1
+}
+
+key() { xdotool key --window "$WINDOW" "$1"; }
+
+# Where slot 1's aircraft (88000 yards west, 44060 south, east at 300 yd/s)
+# is on the scope now, as "x y" window pixels.
+aircraft_on_scope() {
+  awk -v t0="$VORN_STARTED" -v t="$(date +%s.%N)" \
+    'BEGIN { s = t - t0; printf "%d %d\n", 265 + (-88000 + 300 * s) / 1500 + 0.5, 770 + 44060 / 1500 + 0.5 }'
+}
+
+# The session; AUTO_SECONDS (default 8) of the Auto crew before q.
+run_session() {
+  local auto=${AUTO_SECONDS:-8} x y
+  xdotool mousemove --window "$WINDOW" 300 700
+  sleep 0.5
+  read -r x y < <(aircraft_on_scope)
+  press "$x" "$y"
+  sleep 0.5
+  press 500 15        # RED
+  sleep 2
+  press 620 920       # FIRE
+  sleep 12
+  press 670 920       # Manual Burst
+  sleep 2
+  press 975 5         # Text: the help pages
+  sleep 1
+  key greater
+  sleep 1
+  key x               # back to the console
+  sleep 1
+  press 880 5 0.15    # Pause
+  sleep 1.5
+  press 880 5 0.15    # and on again
+  sleep 1
+  key p               # the hold until the next key
+  sleep 1
+  key space
+  sleep 1
+  press 820 5         # Auto
+  sleep "$auto"
+  press 770 5         # Normal
+  sleep 0.5
+  key q
+}
