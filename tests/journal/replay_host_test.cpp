@@ -33,6 +33,9 @@ class ScriptedHost : public Host {
     time_ += seconds;
     while (next_ < script_.size() && script_[next_].At <= time_) input.Hand(script_[next_++].Input);
   }
+  void WaitUntil(double clock, InputSink& input) override {
+    Wait(clock > time_ ? clock - time_ : 0.0, input);
+  }
   void Show(const Frame&) override { ++shown_; }
   int Shown() const { return shown_; }
 
@@ -70,7 +73,10 @@ class StandIn : public InputSink {
       frame.Pixels = pixels_.data();
       frame.Changed = {&changed, 1};
       host.Show(frame);
-      host.Wait(0.016, *this);
+      if (readings_.size() % 2 == 0)
+        host.Wait(0.016, *this);
+      else
+        host.WaitUntil(now + 0.016, *this);
     }
   }
   void Hand(const InputEvent& event) override {
@@ -143,6 +149,7 @@ class ReplayHostTest : public ::testing::Test {
       return inner_.Clock();
     }
     void Wait(double s, InputSink& input) override { inner_.Wait(s, input); }
+    void WaitUntil(double c, InputSink& input) override { inner_.WaitUntil(c, input); }
     void Show(const Frame& f) override { inner_.Show(f); }
     bool Finished() override { return left_ <= 0; }
 

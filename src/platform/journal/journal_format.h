@@ -17,7 +17,8 @@
 //               between its IEEE-754 bit pattern and the previous reading's
 //               (the first against 0); exact for any double, and 4 to 6 bytes
 //               for the paced loop's readings
-//   0x02        the console waited (the inputs that follow came during it)
+//   0x02        the console waited, for a time or until a reading (the
+//               inputs that follow came during the wait)
 //   0x03 h      a frame was shown: h is the frame's digest, 4 bytes
 //   0x10+k c x y  input of kind k (InputEvent::Kind), its code and position
 //               as zigzag varints

@@ -16,6 +16,13 @@ void RecordingHost::Wait(double seconds, InputSink& input) {
   writer_.FlushIfDue();
 }
 
+void RecordingHost::WaitUntil(double clock, InputSink& input) {
+  writer_.Wait();
+  Tee tee(writer_, input);
+  inner_.WaitUntil(clock, tee);
+  writer_.FlushIfDue();
+}
+
 void RecordingHost::Show(const Frame& frame) {
   writer_.Shown(FrameDigest(frame));
   inner_.Show(frame);

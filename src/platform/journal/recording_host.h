@@ -15,6 +15,7 @@ class RecordingHost : public Host {
 
   double Clock() override;
   void Wait(double seconds, InputSink& input) override;
+  void WaitUntil(double clock, InputSink& input) override;
   void Show(const Frame& frame) override;
   // Also true once the journal cannot be written (a full disk): the console
   // then ends and the caller reports the writer's error.

@@ -24,7 +24,9 @@ class ReplayingHost : public Host {
   ReplayingHost(JournalReader& reader, Host* window) : reader_(reader), window_(window) {}
 
   double Clock() override;
+  // Both waits hand the inputs the recording had in the same wait, at once.
   void Wait(double seconds, InputSink& input) override;
+  void WaitUntil(double /*clock*/, InputSink& input) override { Wait(0.0, input); }
   void Show(const Frame& frame) override;
   bool Finished() override { return state_ != State::Playing; }
 
