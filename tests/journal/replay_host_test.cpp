@@ -196,6 +196,7 @@ TEST_F(ReplayHostTest, AConsoleThatPartsFromTheJournalIsStoppedAtTheEvent) {
     ReplayingHost replay(reader, nullptr);
     StandIn odd(c.oddity, 3);
     odd.Run(replay);
+    replay.ConsoleEnded();  // keeps the first reason
     EXPECT_EQ(replay.Outcome(), ReplayingHost::State::Diverged);
     EXPECT_NE(replay.Message().find("the replay diverged at event "), std::string::npos)
         << replay.Message();

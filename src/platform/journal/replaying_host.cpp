@@ -13,8 +13,9 @@ void ReplayingHost::Viewer::Hand(const InputEvent& event) {
 }
 
 bool ReplayingHost::Peek() {
-  if (havePeek_) return true;
+  // Once ended, stopped or parted, the journal gives nothing more.
   if (state_ != State::Playing) return false;
+  if (havePeek_) return true;
   switch (reader_.Next(next_)) {
     case JournalReader::Result::Event:
       havePeek_ = true;
