@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -33,7 +34,8 @@ std::vector<std::uint8_t> ReadRgb(const std::string& path, png_uint_32& width,
 }
 
 TEST(PngFileTest, SavesBothDepthsWithTheirColours) {
-  const std::string path = (fs::temp_directory_path() / "vorn-png-test.png").string();
+  const std::string path =
+      (fs::temp_directory_path() / ("vorn-png-test-" + std::to_string(getpid()) + ".png")).string();
   // 16-bit: white, full red, full green, full blue, a mid grey, black.
   const std::uint16_t pixels16[] = {0xFFFF, 0xF800, 0x07E0, 0x001F, 0x8410, 0x0000};
   const std::uint32_t pixels32[] = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0x808080, 0x000000};

@@ -4,6 +4,7 @@
 // is stopped and told where.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -114,11 +115,11 @@ std::vector<ScriptedHost::Due> Script(bool quit) {
 class ReplayHostTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ =
-        (fs::temp_directory_path() /
-         ("vorn-replay-" +
-          std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".vornj"))
-            .string();
+    path_ = (fs::temp_directory_path() /
+             ("vorn-replay-" +
+              std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+              std::to_string(getpid()) + ".vornj"))
+                .string();
   }
   void TearDown() override { fs::remove(path_); }
 

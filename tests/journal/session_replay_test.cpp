@@ -6,6 +6,7 @@
 // the first frame that differs.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
@@ -89,7 +90,12 @@ void Script(HeadlessHost& host) {
 class SessionReplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = (fs::temp_directory_path() / "vorn-session-replay-test.vornj").string();
+    // Named for the test and the process: ctest runs tests side by side.
+    path_ =
+        (fs::temp_directory_path() /
+         ("vorn-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+          "-" + std::to_string(getpid()) + ".vornj"))
+            .string();
   }
   void TearDown() override { fs::remove(path_); }
   std::string path_;
