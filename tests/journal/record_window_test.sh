@@ -2,7 +2,8 @@
 # A session recorded in the real window under Xvfb (xdotool clicks and keys)
 # replays without a window and in the window to the same canvas hash; the
 # journal stands under its name only once the program has ended; the viewer's
-# q ends a window replay early; a disk that fills while recording ends the
+# q ends a window replay early; a recording killed outright replays up to its
+# last whole block; a disk that fills while recording ends the
 # program with the reason and leaves no journal behind.
 # Arguments: the vorn binary.
 set -euo pipefail
@@ -65,6 +66,23 @@ stopped=$(cat "$WORK/vorn.out")
 [[ $stopped =~ ^[0-9a-f]{16}$ ]] && [ "$stopped" != "$headless" ] ||
   fail "the replay stopped early printed \"$stopped\""
 echo "ok: stopped by q at $stopped"
+
+# A recording cut off by a crash (killed outright) keeps its .part, which
+# replays up to its last whole block and then says it was cut off.
+CRASH=$WORK/crash.vornj
+start_vorn_with "$VORN" --record "$CRASH"
+xdotool mousemove --window "$WINDOW" 300 700
+sleep 2
+kill -KILL "$VORN_PID"
+wait "$VORN_PID" 2>/dev/null || true
+VORN_PID=""
+[ -e "$CRASH" ] && fail "a crashed recording stands under its name"
+status=0
+"$VORN" --replay "$CRASH.part" --headless > "$WORK/crash.out" 2> "$WORK/crash.err" || status=$?
+[ "$status" = 1 ] && grep -q "is cut off after event" "$WORK/crash.err" &&
+  [[ $(cat "$WORK/crash.out") =~ ^[0-9a-f]{16}$ ]] ||
+  fail "the crashed recording's replay: $status $(cat "$WORK/crash.out" "$WORK/crash.err")"
+echo "ok: crashed recording: $(cat "$WORK/crash.err")"
 
 # A full disk: files may not grow past 16 KB (and the signal for that is
 # ignored, so a write fails as on a full disk).
