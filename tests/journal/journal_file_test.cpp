@@ -60,24 +60,7 @@ std::vector<Event> SampleEvents() {
 }
 
 void Write(JournalWriter& writer, const std::vector<Event>& events) {
-  for (const Event& e : events) {
-    switch (e.Kind) {
-      case Event::Type::Clock:
-        writer.Clock(e.Seconds);
-        break;
-      case Event::Type::Wait:
-        writer.Wait();
-        break;
-      case Event::Type::Shown:
-        writer.Shown(e.FrameDigest);
-        break;
-      case Event::Type::Input:
-        writer.Input(e.Input);
-        break;
-      case Event::Type::End:
-        break;
-    }
-  }
+  for (const Event& e : events) writer.Write(e);
 }
 
 void ExpectSame(const Event& got, const Event& want, std::size_t i) {

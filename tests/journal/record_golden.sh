@@ -20,12 +20,8 @@ fail() {
 start_private_display
 start_vorn_with "$VORN" --record "$WORK/golden.vornj"
 AUTO_SECONDS=${AUTO_SECONDS:-120} run_session
-for _ in $(seq 100); do
-  kill -0 "$VORN_PID" 2>/dev/null || break
-  sleep 0.1
-done
-wait "$VORN_PID" || fail "the recording vorn failed"
-VORN_PID=""
+wait_vorn
+[ "$EXIT_CODE" = 0 ] || fail "the recording vorn ended with $EXIT_CODE"
 hash=$("$VORN" --replay "$WORK/golden.vornj" --headless --hash) || fail "the golden journal does not replay"
 cp "$WORK/golden.vornj" tests/data/golden.vornj
 echo "$hash" > tests/data/golden.hash

@@ -17,18 +17,6 @@ fail() {
   exit 1
 }
 
-# Waits for vorn to end and sets EXIT_CODE.
-wait_vorn() {
-  EXIT_CODE=0
-  for _ in $(seq "${1:-100}"); do
-    kill -0 "$VORN_PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$VORN_PID" 2>/dev/null && fail "vorn did not end"
-  wait "$VORN_PID" || EXIT_CODE=$?
-  VORN_PID=""
-}
-
 start_private_display
 JOURNAL=$WORK/session.vornj
 start_vorn_with "$VORN" --record "$JOURNAL"

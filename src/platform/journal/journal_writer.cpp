@@ -90,6 +90,25 @@ void JournalWriter::Input(const InputEvent& event) {
   ++events_;
 }
 
+void JournalWriter::Write(const Event& event) {
+  switch (event.Kind) {
+    case Event::Type::Clock:
+      Clock(event.Seconds);
+      break;
+    case Event::Type::Wait:
+      Wait();
+      break;
+    case Event::Type::Shown:
+      Shown(event.FrameDigest);
+      break;
+    case Event::Type::Input:
+      Input(event.Input);
+      break;
+    case Event::Type::End:
+      break;
+  }
+}
+
 void JournalWriter::FlushIfDue() {
   if (block_.empty() || failed_) return;
   if (block_.size() < kBlockBytes && std::chrono::steady_clock::now() - lastBlock_ < kBlockInterval)

@@ -32,6 +32,8 @@ class JournalWriter {
   void Wait();
   void Shown(std::uint32_t frameDigest);
   void Input(const InputEvent& event);
+  // Any of the above, as the reader gives it (the end mark is Close's).
+  void Write(const Event& event);
   // Writes out the events so far if half a second has passed since the last
   // block or the block has grown large.
   void FlushIfDue();
