@@ -208,7 +208,8 @@ JournalReader::Result JournalReader::Next(Event& event) {
     if (loaded != Result::Event) return loaded;
   }
   const std::uint8_t tag = block_[at_++];
-  const std::string number = std::to_string(eventNumber_ + 1);
+  // Said of the event being read, only when it is damaged.
+  const auto number = [this] { return std::to_string(eventNumber_ + 1); };
   event = Event{};
   if (tag == kTagEnd) {
     std::uint8_t extra;
@@ -221,19 +222,17 @@ JournalReader::Result JournalReader::Next(Event& event) {
   }
   if (tag == kTagClock) {
     std::uint64_t delta;
-    if (!ParseVarint(delta)) return Damage("event " + number + " does not parse");
+    if (!ParseVarint(delta)) return Damage("event " + number() + " does not parse");
     const std::uint64_t bits = previousBits_ + static_cast<std::uint64_t>(Unzigzag(delta));
     const double seconds = std::bit_cast<double>(bits);
-    if (!std::isfinite(seconds)) return Damage("event " + number + " is not a clock reading");
+    if (!std::isfinite(seconds)) return Damage("event " + number() + " is not a clock reading");
     previousBits_ = bits;
     event.Kind = Event::Type::Clock;
     event.Seconds = seconds;
-    if (!haveReading_) firstReading_ = seconds;
-    haveReading_ = true;
   } else if (tag == kTagWait) {
     event.Kind = Event::Type::Wait;
   } else if (tag == kTagShown) {
-    if (block_.size() - at_ < 4) return Damage("event " + number + " does not parse");
+    if (block_.size() - at_ < 4) return Damage("event " + number() + " does not parse");
     event.Kind = Event::Type::Shown;
     event.FrameDigest = GetU32(block_.data() + at_);
     at_ += 4;
@@ -242,9 +241,9 @@ JournalReader::Result JournalReader::Next(Event& event) {
     event.Input.Type = static_cast<InputEvent::Kind>(tag - kTagInput);
     if (!ParseSigned(event.Input.Code) || !ParseSigned(event.Input.X) ||
         !ParseSigned(event.Input.Y))
-      return Damage("event " + number + " does not parse");
+      return Damage("event " + number() + " does not parse");
   } else {
-    return Damage("event " + number + " is of no known kind");
+    return Damage("event " + number() + " is of no known kind");
   }
   ++eventNumber_;
   return Result::Event;

@@ -41,8 +41,6 @@ class JournalReader {
   const std::string& Error() const { return error_; }
   // The number of events read so far: the last one returned is this one.
   std::uint64_t EventNumber() const { return eventNumber_; }
-  // The first clock reading and the last one read, for saying where an event is.
-  double FirstReading() const { return firstReading_; }
 
  private:
   bool Start();
@@ -67,8 +65,6 @@ class JournalReader {
   std::uint64_t blockOffset_ = 0;
   std::uint64_t previousBits_ = 0;
   std::uint64_t eventNumber_ = 0;
-  double firstReading_ = 0.0;
-  bool haveReading_ = false;
   bool ended_ = false;
   Result final_ = Result::End;
   std::string error_;
