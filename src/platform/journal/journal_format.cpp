@@ -39,9 +39,20 @@ inline std::uint64_t Mix(std::uint64_t h, std::uint64_t word) {
   return h ^ (h >> 29);
 }
 
-// Mixes n bytes, eight at a time.
+// Mixes n bytes: 32 at a time in four independent lanes (the multiplies
+// then overlap instead of waiting on each other), the rest eight at a time.
 std::uint64_t MixBytes(std::uint64_t h, const unsigned char* bytes, std::size_t n) {
   std::size_t i = 0;
+  if (n >= 32) {
+    std::uint64_t lanes[4] = {h, h ^ 0x243F6A8885A308D3ull, h ^ 0x13198A2E03707344ull,
+                              h ^ 0xA4093822299F31D0ull};
+    for (; i + 32 <= n; i += 32) {
+      std::uint64_t words[4];
+      std::memcpy(words, bytes + i, 32);
+      for (int lane = 0; lane < 4; ++lane) lanes[lane] = Mix(lanes[lane], words[lane]);
+    }
+    h = Mix(Mix(Mix(lanes[0], lanes[1]), lanes[2]), lanes[3]);
+  }
   for (; i + 8 <= n; i += 8) {
     std::uint64_t word;
     std::memcpy(&word, bytes + i, 8);
