@@ -68,8 +68,9 @@ test('the page shows the console; an echo designated, RED, FIRE', async () => {
     const { text } = await readCells(page, row, column, String(degrees).length);
     assert.equal(text, String(degrees), `bearing label ${degrees} at row ${row}, column ${column}`);
   }
-  const designated = await waitForCells(page, 33, 70, 'Target Designated      NO ');
-  assert.ok(sameColour(designated.colour, [255, 0, 0]), 'NO is red');
+  await waitForCells(page, 33, 70, 'Target Designated      NO ');
+  const no = await readCells(page, 33, 93, 3);
+  assert.ok(sameColour(no.colour, [255, 0, 0]), `NO is red, not ${no.colour}`);
 
   // The first aircraft: hostile, 88000 yards west and 44060 south, flying
   // east at 300 yd/s. Its echo is where the scenario puts it once the sweep
@@ -113,7 +114,8 @@ test('the page shows the console; an echo designated, RED, FIRE', async () => {
 });
 
 test('the sweep keeps time; help pages; Auto fires; q ends', async () => {
-  const { page, messages, errors } = await openConsole(browser, site.url);
+  // A smaller tab: the console is shrunk to fit, and clicks go through that.
+  const { page, messages, errors } = await openConsole(browser, site.url, { width: 1000, height: 800 });
   await waitForCells(page, 2, 1, kTitle);
 
   // 15 s of the page's real time: 12,500 steps of the sweep, give or take 60.
@@ -126,6 +128,8 @@ test('the sweep keeps time; help pages; Auto fires; q ends', async () => {
   const expected = seconds * kSweepStepsPerSecond;
   console.log(`sweep: ${steps} steps in ${seconds.toFixed(3)} s (expected ${expected.toFixed(0)})`);
   assert.ok(Math.abs(steps - expected) <= 60, `${steps} sweep steps in ${seconds} s`);
+
+  assert.ok(await page.evaluate(() => document.getElementById('canvas').clientWidth < 1000));
 
   // Text: the help pages on their own 800 x 600 canvas, shown 1:1 here;
   // '>' turns the page, any other key goes back to the console.

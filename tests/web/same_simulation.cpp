@@ -1,7 +1,7 @@
 // The console on the headless host, with a scripted clock and input, for
 // comparing builds: the crew is put in Auto at the start, and the canvas
-// hash is printed after 60 and after 300 simulated seconds (by then the
-// crew has fought several engagements). Built with g++ and with em++ (run
+// hash is printed after 60 and after 180 simulated seconds (by then the
+// crew has fought an engagement to the burst). Built with g++ and with em++ (run
 // under node), the two must print the same lines: the browser shows the
 // same simulation as the desktop.
 
@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr double kCheckpoints[] = {60.0, 300.0};
+constexpr double kCheckpoints[] = {60.0, 180.0};
 constexpr std::size_t kCheckpointCount = sizeof kCheckpoints / sizeof kCheckpoints[0];
 
 class CheckpointHost final : public vorn::HeadlessHost {

@@ -14,7 +14,7 @@
 // screen area. (No line comments in here: each body becomes one line.)
 
 EM_JS(void, vorn_web_start, (), {
-  const v = {queue : [], wake : null, ended : false, image : null, pixels : 0};
+  const v = {queue : [], wake : null, ended : false, image : null, pixels : 0, frames : 0};
   Module.vornPage = v;
   const screen = document.getElementById('screen');
   const canvas = document.getElementById('canvas');
@@ -127,6 +127,8 @@ EM_JS(void, vorn_web_put, (const void* pixels, int w, int h, int x, int y, int r
   }
   v.context.putImageData(v.image, 0, 0, x, y, rw, rh);
 });
+
+EM_JS(void, vorn_web_shown, (), { Module.vornPage.frames++; });
 
 EM_JS(void, vorn_web_ended, (), {
   Module.vornPage.ended = true;
@@ -241,13 +243,16 @@ void WebHost::Show(const Frame& frame) {
     vorn_web_open(width_, height_);
     Place();
   }
+  bool shown = false;
   for (const Region& r : frame.Changed) {
     const int x0 = std::max(r.X, 0), y0 = std::max(r.Y, 0);
     const int x1 = std::min(r.X + r.Width, width_), y1 = std::min(r.Y + r.Height, height_);
     if (x1 <= x0 || y1 <= y0) continue;
     ConvertRegion(frame, r, rgba_.data());
     vorn_web_put(rgba_.data(), width_, height_, x0, y0, x1 - x0, y1 - y0);
+    shown = true;
   }
+  if (shown) vorn_web_shown();  // counted for measurements
 }
 
 void WebHost::ShowEnded() { vorn_web_ended(); }
