@@ -11,7 +11,9 @@
 // The page's side. Events are queued in JavaScript and taken by the host
 // while it runs; nothing calls into the program while it sleeps, except the
 // test hook, which only reads. Positions are device pixels relative to the
-// screen area. (No line comments in here: each body becomes one line.)
+// screen area. For measurements the page counts the frames shown and keeps
+// the time the program last went to sleep, when what it did was up to date.
+// (No line comments in here: each body becomes one line.)
 
 EM_JS(void, vorn_web_start, (), {
   const v = {queue : [], wake : null, ended : false, image : null, pixels : 0, frames : 0};
@@ -83,6 +85,7 @@ EM_JS(int, vorn_web_take, (double* record, char* key, int keySize), {
 
 EM_ASYNC_JS(void, vorn_web_sleep, (double ms), {
   const v = Module.vornPage;
+  v.sleptAt = performance.now();
   await new Promise((resolve) => {
     const done = () => {
       clearTimeout(timer);
