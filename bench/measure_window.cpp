@@ -1,9 +1,9 @@
-// vorn_measure: runs the console in its real window in Auto mode for a given
-// number of seconds and reports how smoothly it ran: frames shown and
-// scheduler passes per second, how late each task was found by the loop,
-// CPU time and peak memory.
+// vorn_measure: runs the console in its real window, switches it to Auto as
+// an operator would, and reports what it costs and how smoothly it runs:
+// CPU time per wall second, wake-ups and frames per second, how late the
+// tick was found at each wake-up, and peak memory.
 //
-//   vorn_measure [seconds]    (default 10)
+//   vorn_measure [seconds]    (default 30)
 
 #include <sys/resource.h>
 
@@ -11,35 +11,118 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/console.h"
 #include "app/console_state.h"
-#include "app/scheduler.h"
-#include "app/site_controls.h"
-#include "display/sdl_host.h"
+#include "platform/sdl/sdl_host.h"
 
 namespace {
 
-constexpr double kTickPeriod = 0.1;
-// Lateness is only counted from here on: start-up (opening the window, the
-// first frames) is not the loop's steady state.
-constexpr double kSettleSeconds = 1.0;
+// Lateness and rates are only counted from here on: start-up (opening the
+// window, the first frames, the click on Auto) is not the steady state.
+constexpr double kSettleSeconds = 2.0;
+// The mode menu's Auto, where the operator clicks it.
+constexpr int kAutoX = 820, kAutoY = 5;
 
-struct Lateness {
-  double Tick = 0.0;
-  double Panel = 0.0;
-  double Sweep = 0.0;
-};
-
-double CpuSeconds(const rusage& usage) {
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
   const auto seconds = [](const timeval& t) {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
   };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// The window, watched: every reading of the clock is a wake-up of the loop;
+// at each, how far past its deadline the tick is; the click on Auto; the end
+// after the given time.
+class MeasuringHost : public vorn::Host {
+ public:
+  MeasuringHost(vorn::SdlHost& window, double seconds) : window_(window), seconds_(seconds) {}
+
+  double Clock() override {
+    const double now = window_.Clock();
+    if (start_ < 0) start_ = now;
+    last_ = now;
+    if (!counting_ && now >= start_ + kSettleSeconds) {
+      counting_ = true;
+      settledAt_ = now;
+      framesAtSettle_ = window_.FramesShown();
+      cpuAtSettle_ = CpuSeconds();
+    }
+    if (counting_) {
+      ++wakeUps_;
+      const auto& s = vorn::State;
+      const double tickDue = s.TickTime + vorn::kTickPeriod + s.PauseOffset;
+      worstTickLag_ = std::max(worstTickLag_, now - tickDue);
+    }
+    return now;
+  }
+  void Wait(double seconds, vorn::InputSink& input) override {
+    window_.Wait(seconds, input);
+    ClickAuto(input);
+  }
+  void WaitUntil(double clock, vorn::InputSink& input) override {
+    window_.WaitUntil(clock, input);
+    ClickAuto(input);
+  }
+  void Show(const vorn::Frame& frame) override { window_.Show(frame); }
+  bool Finished() override { return start_ >= 0 && last_ >= start_ + seconds_; }
+
+  void Report() const {
+    const double measured = last_ - settledAt_;
+    const double cpu = CpuSeconds() - cpuAtSettle_;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("display path             %s\n", window_.DisplayPath().c_str());
+    std::printf("seconds measured         %.1f (after the first %.0f)\n", measured, kSettleSeconds);
+    std::printf("CPU per wall second      %.1f %% of one core\n", 100.0 * cpu / measured);
+    std::printf("wake-ups per second      %.1f\n", static_cast<double>(wakeUps_) / measured);
+    std::printf("frames shown per second  %.1f\n",
+                static_cast<double>(window_.FramesShown() - framesAtSettle_) / measured);
+    std::printf("time per frame shown     %.2f ms on average, %.2f ms at most\n",
+                1000.0 * window_.FrameSeconds() /
+                    static_cast<double>(std::max<std::uint64_t>(window_.FramesShown(), 1)),
+                1000.0 * window_.LongestFrameSeconds());
+    std::printf("largest tick lag         %.2f ms\n", worstTickLag_ * 1000.0);
+    std::printf("sweep steps              %lld\n", static_cast<long long>(vorn::State.SweepSteps));
+    std::printf("context switches         %ld voluntary, %ld involuntary\n", usage.ru_nvcsw,
+                usage.ru_nivcsw);
+    std::printf("mode at end              %s\n",
+                vorn::State.OperatingMode == vorn::Mode::Auto ? "Auto" : "not Auto");
+    std::printf("peak resident memory     %.1f MiB\n",
+                static_cast<double>(usage.ru_maxrss) / 1024.0);
+  }
+
+ private:
+  // Presses the left button on Auto half a second in and lets go 0.3 s later.
+  void ClickAuto(vorn::InputSink& input) {
+    using Kind = vorn::InputEvent::Kind;
+    if (clickStep_ == 0 && last_ >= start_ + 0.5) {
+      input.Hand(vorn::InputEvent{Kind::ButtonDown, vorn::kButtonLeft, kAutoX, kAutoY});
+      clickStep_ = 1;
+    } else if (clickStep_ == 1 && last_ >= start_ + 0.8) {
+      input.Hand(vorn::InputEvent{Kind::ButtonUp, vorn::kButtonLeft, kAutoX, kAutoY});
+      clickStep_ = 2;
+    }
+  }
+
+  vorn::SdlHost& window_;
+  double seconds_;
+  double start_ = -1.0;
+  double last_ = 0.0;
+  double settledAt_ = 0.0;
+  double cpuAtSettle_ = 0.0;
+  bool counting_ = false;
+  int clickStep_ = 0;
+  std::uint64_t wakeUps_ = 0;
+  std::uint64_t framesAtSettle_ = 0;
+  double worstTickLag_ = 0.0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
+  const double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
   if (!(seconds > kSettleSeconds)) {
     std::fprintf(stderr, "usage: vorn_measure [seconds > %.0f]\n", kSettleSeconds);
     return 2;
@@ -50,70 +133,8 @@ int main(int argc, char** argv) {
                  window.Error().c_str());
     return 1;
   }
-  vorn::SetActiveHost(&window);
-
-  auto& state = vorn::State;
-  vorn::InitializeState();
-  state.OperatingMode = vorn::kModeAuto;
-  vorn::RestartConsole();
-
-  const double start = window.Clock();
-  const double settled = start + kSettleSeconds;
-  double now = start;
-  std::uint64_t passes = 0, passesSettled = 0, framesAtSettle = 0;
-  bool counting = false;
-  Lateness worst;
-  double longestPass = 0.0;
-  std::uint64_t slowPasses = 0;  // passes of 5 ms or more
-  while (now < start + seconds) {
-    const double passStart = now;
-    // The deadlines as the pass finds them: how late each task is when the
-    // loop comes round to it.
-    const double tickDue = state.TickTime + kTickPeriod;
-    const double panelDue = state.NextPanelTime;
-    const double sweepDue = state.NextSweepTime;
-    if (vorn::RunSchedulerPass() != vorn::Transfer::None) break;
-    ++passes;
-    now = window.Clock();
-    if (!counting && now >= settled) {
-      counting = true;
-      framesAtSettle = window.FramesShown();
-      passesSettled = passes;
-    }
-    if (counting) {
-      longestPass = std::max(longestPass, now - passStart);
-      if (now - passStart >= 0.005) ++slowPasses;
-      worst.Tick = std::max(worst.Tick, state.Now - tickDue);
-      worst.Panel = std::max(worst.Panel, state.Now - panelDue);
-      worst.Sweep = std::max(worst.Sweep, state.Now - sweepDue);
-    }
-  }
-  const double measured = now - settled;
-
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  std::printf("display path             %s\n", window.DisplayPath().c_str());
-  std::printf("seconds run              %.1f (measured after the first %.0f)\n", now - start,
-              kSettleSeconds);
-  std::printf("frames shown per second  %.1f\n",
-              static_cast<double>(window.FramesShown() - framesAtSettle) / measured);
-  std::printf("time per frame shown     %.2f ms on average, %.2f ms at most\n",
-              1000.0 * window.FrameSeconds() /
-                  static_cast<double>(std::max<std::uint64_t>(window.FramesShown(), 1)),
-              1000.0 * window.LongestFrameSeconds());
-  std::printf("passes per second        %.0f\n",
-              static_cast<double>(passes - passesSettled) / measured);
-  std::printf("largest tick lag         %.2f ms\n", worst.Tick * 1000.0);
-  std::printf("largest panel lag        %.2f ms\n", worst.Panel * 1000.0);
-  std::printf("largest sweep lag        %.2f ms\n", worst.Sweep * 1000.0);
-  std::printf("longest pass             %.2f ms (%llu of 5 ms or more)\n", longestPass * 1000.0,
-              static_cast<unsigned long long>(slowPasses));
-  std::printf("context switches         %ld voluntary, %ld involuntary\n", usage.ru_nvcsw,
-              usage.ru_nivcsw);
-  std::printf("missile phase at end     %d\n", state.MissilePhase);
-  std::printf("CPU seconds              %.2f (%.0f%% of one core)\n", CpuSeconds(usage),
-              100.0 * CpuSeconds(usage) / (now - start));
-  std::printf("peak resident memory     %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
-  vorn::SetActiveHost(nullptr);
+  MeasuringHost host(window, seconds);
+  vorn::RunConsole(host);
+  host.Report();
   return 0;
 }

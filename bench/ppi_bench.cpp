@@ -5,7 +5,8 @@
 
 #include "app/console_state.h"
 #include "app/scheduler.h"
-#include "display/headless_host.h"
+#include "display/services.h"
+#include "platform/headless/headless_host.h"
 #include "radar/ppi_scope.h"
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 void BM_PpiSweepStep(benchmark::State& state) {
   vorn::ResetConsoleState();
   vorn::HeadlessHost host;
-  vorn::SetActiveHost(&host);
+  vorn::AttachHost(&host);
   vorn::InitializeState();
   vorn::RestartConsole();
   // A few revolutions of the scenario, so the picture holds noise, echoes and
@@ -29,7 +30,7 @@ void BM_PpiSweepStep(benchmark::State& state) {
     vorn::StepPpiSweep();
     benchmark::ClobberMemory();
   }
-  vorn::SetActiveHost(nullptr);
+  vorn::AttachHost(nullptr);
 }
 BENCHMARK(BM_PpiSweepStep);
 

@@ -8,7 +8,8 @@
 #include "app/console_state.h"
 #include "app/scheduler.h"
 #include "app/site_controls.h"
-#include "display/headless_host.h"
+#include "display/services.h"
+#include "platform/headless/headless_host.h"
 
 namespace {
 
@@ -20,9 +21,9 @@ constexpr double kLaunchWithin = 600.0;
 // A console started in Auto mode on the given host.
 void StartAutoConsole(vorn::HeadlessHost& host) {
   vorn::ResetConsoleState();
-  vorn::SetActiveHost(&host);
+  vorn::AttachHost(&host);
   vorn::InitializeState();
-  vorn::State.OperatingMode = vorn::kModeAuto;
+  vorn::State.OperatingMode = vorn::Mode::Auto;
   vorn::RestartConsole();
 }
 
@@ -35,7 +36,7 @@ bool StartWithMissileInFlight(benchmark::State& state, vorn::HeadlessHost& host)
   while (vorn::State.MissilePhase < 1) {
     if (vorn::State.Now > start + kLaunchWithin) {
       state.SkipWithError("the auto crew launched no missile");
-      vorn::SetActiveHost(nullptr);
+      vorn::AttachHost(nullptr);
       return false;
     }
     vorn::RunSchedulerPass();
@@ -51,7 +52,7 @@ void BM_SimulatedSecond(benchmark::State& state) {
 
   // How long the missile stays in flight from here: iterations start over
   // from the launch before a second would run past its end.
-  while (vorn::State.MissilePhase >= 1) vorn::RunSchedulerPass();
+  while (vorn::State.MissilePhase != vorn::FlightPhase::Ready) vorn::RunSchedulerPass();
   const double flightSeconds = vorn::State.Now - saved.Now;
   vorn::State = saved;
   host.SetTime(savedTime);
@@ -71,7 +72,7 @@ void BM_SimulatedSecond(benchmark::State& state) {
   state.counters["restarts"] = static_cast<double>(restarts);
   state.counters["sim_s_per_cpu_s"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  vorn::SetActiveHost(nullptr);
+  vorn::AttachHost(nullptr);
 }
 BENCHMARK(BM_SimulatedSecond)->Unit(benchmark::kMillisecond);
 
@@ -104,7 +105,7 @@ void BM_CatchUpAfterStall(benchmark::State& state) {
   }
   state.counters["passes"] =
       benchmark::Counter(static_cast<double>(passes), benchmark::Counter::kAvgIterations);
-  vorn::SetActiveHost(nullptr);
+  vorn::AttachHost(nullptr);
 }
 BENCHMARK(BM_CatchUpAfterStall)->Unit(benchmark::kMillisecond);
 

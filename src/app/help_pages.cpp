@@ -89,11 +89,14 @@ void PrintHelpPage(std::span<const std::string_view> lines) {
 
 // Waits for the next key and leaves it, lower-cased, in KeyPressed. The host
 // keeps the window answering while it sleeps.
+// A host with nothing more to give ends the wait with no key, which leads
+// back to the console, where the program ends.
 void WaitForHelpKey() {
   do {
+    ShowCanvas();
     SleepMs(10);
     State.KeyPressed = LowerCaseKey(ReadKey());
-  } while (State.KeyPressed.empty());
+  } while (State.KeyPressed.empty() && !HostFinished());
 }
 
 }  // namespace

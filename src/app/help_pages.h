@@ -5,8 +5,6 @@
 #include <span>
 #include <string_view>
 
-#include "app/scheduler.h"
-
 namespace vorn {
 
 // Which page comes next, or back to the console.

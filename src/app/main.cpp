@@ -3,9 +3,8 @@
 
 #include <cstdio>
 
-#include "app/scheduler.h"
-#include "display/host.h"
-#include "display/sdl_host.h"
+#include "app/console.h"
+#include "platform/sdl/sdl_host.h"
 
 int main() {
   vorn::SdlHost window;
@@ -13,8 +12,5 @@ int main() {
     std::fprintf(stderr, "vorn: cannot open the console window: %s\n", window.Error().c_str());
     return 1;
   }
-  vorn::SetActiveHost(&window);
-  const int exitCode = vorn::RunConsole();
-  vorn::SetActiveHost(nullptr);
-  return exitCode;
+  return vorn::RunConsole(window);
 }

@@ -4,18 +4,18 @@
 #include <string>
 
 #include "app/console_state.h"
-#include "app/help_pages.h"
 #include "app/site_controls.h"
 #include "boards/plotting_boards.h"
 #include "boards/status_panel.h"
 #include "boards/steering_indicator.h"
 #include "display/canvas.h"
-#include "display/host.h"
+#include "display/message_lines.h"
 #include "display/services.h"
 #include "model/auto_crew.h"
 #include "model/designation.h"
 #include "model/fire_control.h"
 #include "model/missile.h"
+#include "model/site.h"
 #include "model/targets.h"
 #include "radar/ppi_scope.h"
 #include "radar/tracking_scopes.h"
@@ -23,10 +23,6 @@
 namespace vorn {
 
 namespace {
-
-constexpr double kTickPeriod = 0.1;
-constexpr double kPanelPeriod = 0.5;
-constexpr double kSweepPeriod = 0.0012;
 
 // Lamps left to right: red, blue, yellow, white; lamp i is lit at status 3 - i.
 constexpr int kLampBright[4] = {0xFF0000, 0x0000FF, 0xFFFF00, 0xFFFFFF};
@@ -46,7 +42,8 @@ void DrawAlertLamps() {
 
 // "p" holds the loop until the next key; the clock runs on meanwhile.
 void WaitForAnyKey() {
-  for (;;) {
+  while (!HostFinished()) {
+    ShowCanvas();
     SleepMs(10);
     if (!ReadKey().empty()) return;
   }
@@ -58,29 +55,38 @@ Transfer TakePendingTransfer() {
   return transfer;
 }
 
+// The ten-second mark and the four pens, while the computer is settled.
+void RunPens() {
+  if (State.Now - State.BoardMarkTime > 10.0) {
+    State.BoardMarkTime += 10.0;
+    State.BoardMarkDue = 1.0;
+  } else {
+    State.BoardMarkDue = 0.0;
+  }
+  UpdateTargetHeightPen();
+  UpdateInterceptHeightPen();
+  UpdateTargetXyPen();
+  UpdateInterceptXyPen();
+}
+
 // The 0.1 s tick. Returns a transfer when control leaves the console.
 Transfer RunTick() {
   State.KeyPressed = LowerCaseKey(ReadKey());
   if (State.KeyPressed == "p") WaitForAnyKey();
   if (State.KeyPressed == "q" || State.KeyPressed == "\x1b") return Transfer::EndProgram;
 
-  const MouseReading mouse = ReadMouse();
-  State.MouseX = mouse.X;
-  State.MouseY = mouse.Y;
-  State.MouseButtons = mouse.Buttons;
-  State.MouseWheel = mouse.Wheel;
-
+  TakeMouseSnapshot();
   RunModeMenu();
   if (State.PendingTransfer != Transfer::None) return TakePendingTransfer();
   RunEvasionSelection();
 
-  if (State.OperatingMode == kModePaused) {
+  if (State.OperatingMode == Mode::Paused) {
     // Simulated time stands still: the tick's deadline stays and the clock
     // is held back by one period.
     State.PauseOffset += kTickPeriod;
     return Transfer::None;
   }
-  if (State.OperatingMode == kModeAuto) {
+  if (State.OperatingMode == Mode::Auto) {
     RunAutoCrew();
   } else {
     DesignateTarget();
@@ -96,19 +102,7 @@ Transfer RunTick() {
 
   if (State.ComputerSettled != 0 && State.PrevComputerSettled == 0) DrawPlottingBoards();
   State.PrevComputerSettled = State.ComputerSettled;
-
-  if (State.ComputerSettled != 0) {
-    if (State.Now - State.BoardMarkTime > 10.0) {
-      State.BoardMarkTime += 10.0;
-      State.BoardMarkDue = 1.0;
-    } else {
-      State.BoardMarkDue = 0.0;
-    }
-    UpdateTargetHeightPen();
-    UpdateInterceptHeightPen();
-    UpdateTargetXyPen();
-    UpdateInterceptXyPen();
-  }
+  if (State.ComputerSettled != 0) RunPens();
   return Transfer::None;
 }
 
@@ -116,12 +110,52 @@ void RunPanelTask() {
   State.NextPanelTime += kPanelPeriod;
   SleepMs(1);
   DrawAlertLamps();
-  State.MissileSelected = State.AlertStatus >= 2.0 ? 1 : 0;
+  SelectMissile();
   ExpireMessageLines();
   DrawStatusPanel();
   DrawSteeringFrame();
   DrawSteeringOrders();
   ReplaceDistantTargets();
+}
+
+bool TickDue() {
+  return State.Now > State.TickTime + kTickPeriod;
+}
+
+// Whether a pass at Now has more to do than update the scopes.
+bool TaskDue() {
+  if (TickDue()) return true;
+  if (State.OperatingMode == Mode::Paused) return false;
+  return State.Now > State.NextPanelTime || State.Now > State.NextSweepTime;
+}
+
+// One pass at Now: the tick, the panel task, and a sweep step or else the
+// scopes, each if due. While paused only the tick's input steps run.
+Transfer RunPass() {
+  if (TickDue()) {
+    const Transfer transfer = RunTick();
+    if (transfer != Transfer::None) return transfer;
+    if (State.OperatingMode == Mode::Paused) return Transfer::None;
+  }
+  if (State.OperatingMode == Mode::Paused) return Transfer::None;
+  if (State.Now > State.NextPanelTime) RunPanelTask();
+  if (State.Now > State.NextSweepTime) {
+    State.NextSweepTime += kSweepPeriod;
+    StepPpiSweep();
+  } else {
+    UpdateTtrScope();
+  }
+  return Transfer::None;
+}
+
+// The earliest host clock reading at which something falls due: the next
+// frame, the tick, or the panel task. Sweep steps wait for the frame, which
+// runs all of them that have fallen due since the last one.
+double NextWakeUp() {
+  double wake = std::min(State.NextFrameTime, State.TickTime + kTickPeriod + State.PauseOffset);
+  if (State.OperatingMode != Mode::Paused)
+    wake = std::min(wake, State.NextPanelTime + State.PauseOffset);
+  return wake;
 }
 
 }  // namespace
@@ -142,7 +176,7 @@ void InitializeState() {
   State.TtrTraceBottom.fill(0);
   std::fill(State.PpiCells.begin(), State.PpiCells.end(), PpiPhosphor{});
   State.PauseOffset = 0.0;
-  State.OperatingMode = kModeNormal;
+  State.OperatingMode = Mode::Normal;
 }
 
 void RestartConsole() {
@@ -163,43 +197,50 @@ void RestartConsole() {
   State.NextSweepTime = State.TickTime;
 }
 
-Transfer RunSchedulerPass() {
-  ActiveHost().Pump();
-  State.Now = ReadClock() - State.PauseOffset;
-
-  if (State.Now > State.TickTime + kTickPeriod) {
-    const Transfer transfer = RunTick();
+Transfer RunBurst(double clock, bool frameDue) {
+  // Each pass catches up at most one overdue task of each kind, so after a
+  // stall the tasks catch up pass by pass, in their order.
+  for (;;) {
+    State.Now = clock - State.PauseOffset;
+    if (!TaskDue()) break;
+    const Transfer transfer = RunPass();
     if (transfer != Transfer::None) return transfer;
-    if (State.OperatingMode == kModePaused) return Transfer::None;
   }
-  if (State.OperatingMode == kModePaused) {
-    SleepMs(10);
-    return Transfer::None;
-  }
-  if (State.Now > State.NextPanelTime) RunPanelTask();
-  if (State.Now > State.NextSweepTime) {
-    State.NextSweepTime += kSweepPeriod;
-    StepPpiSweep();
-  } else {
-    UpdateTtrScope();
+  if (!frameDue || State.OperatingMode == Mode::Paused) return Transfer::None;
+  // Nothing else is due at this reading: every further pass updates the
+  // scopes.
+  for (int i = 0; i < kTtrUpdatesPerFrame; ++i) {
+    const Transfer transfer = RunPass();
+    if (transfer != Transfer::None) return transfer;
   }
   return Transfer::None;
 }
 
 Transfer RunScheduler() {
   for (;;) {
-    const Transfer transfer = RunSchedulerPass();
+    if (HostFinished()) return Transfer::EndProgram;
+    const double clock = ReadClock();  // the one reading of this wake-up
+    const bool frameDue = clock >= State.NextFrameTime;
+    const Transfer transfer = RunBurst(clock, frameDue);
     if (transfer != Transfer::None) return transfer;
+    if (frameDue) {
+      ShowCanvas();
+      // Frames keep their pace; after a stall the pace starts afresh.
+      State.NextFrameTime += kFramePeriod;
+      if (State.NextFrameTime <= clock) State.NextFrameTime = clock + kFramePeriod;
+    }
+    WaitForClock(NextWakeUp());
   }
 }
 
-int RunConsole() {
-  InitializeState();
-  for (;;) {
-    RestartConsole();
-    if (RunScheduler() == Transfer::EndProgram) return 0;
-    RunHelpPages();
-  }
+Transfer RunSchedulerPass() {
+  TakePendingInput();
+  State.Now = ReadClock() - State.PauseOffset;
+  const bool tickDue = TickDue();
+  const Transfer transfer = RunPass();
+  // Paused with no tick due: the pass idles.
+  if (transfer == Transfer::None && !tickDue && State.OperatingMode == Mode::Paused) SleepMs(10);
+  return transfer;
 }
 
 }  // namespace vorn

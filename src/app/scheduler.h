@@ -1,9 +1,8 @@
 #pragma once
-// The main program's loop: the simulated clock, the three task deadlines, the
-// input snapshot of each tick and the alert lamps.
+// The main program's loop: the simulated clock, the three task deadlines,
+// the frames shown, and the alert lamps.
 
 #include <array>
-#include <string>
 
 namespace vorn {
 
@@ -14,20 +13,23 @@ enum class Transfer {
   HelpPages,   // Text: the help pages replace the console
 };
 
+// Task periods, in seconds of simulated time (the tick's is kTickPeriod).
+inline constexpr double kPanelPeriod = 0.5;
+inline constexpr double kSweepPeriod = 0.0012;
+// Frames are shown this often, in seconds of the host's clock.
+inline constexpr double kFramePeriod = 1.0 / 60.0;
+// At each shown frame the TTR scope gets this many column updates: four for
+// each of its 446 random columns on average (4 x 446 = 1784, rounded up), so
+// a column is left out of a frame's rebuild with a chance of about e^-4,
+// 2 %, and the grass looks freshly drawn on every frame.
+inline constexpr int kTtrUpdatesPerFrame = 1800;
+
 struct SchedulerState {
-  double Now = 0.0;            // simulated seconds: clock - PauseOffset, sampled once per pass
   double PauseOffset = 0.0;    // grows by 0.1 per tick that falls due while paused
   double TickTime = 0.0;       // the 0.1 s tick is due when Now > TickTime + 0.1
   double NextPanelTime = 0.0;  // the 0.5 s panel task is due when Now > NextPanelTime
   double NextSweepTime = 0.0;  // a sweep step is due when Now > NextSweepTime
-  double BoardMarkTime = 0.0;  // time of the last ten-second mark on the plotting boards
-  double BoardMarkDue = 0.0;   // 1.0 during a tick at which a ten-second mark falls due
-
-  std::string KeyPressed;  // the key read at the last tick, lower-cased
-  int MouseX = -1;         // the mouse snapshot of the last tick, canvas pixels
-  int MouseY = -1;
-  int MouseButtons = -1;  // 1 left, 2 right, 4 middle; -1 off the canvas
-  int MouseWheel = 0;     // read with the snapshot, never used
+  double NextFrameTime = 0.0;  // the host's clock at which the next frame is due
 
   int PrevComputerSettled = 0;
   std::array<int, 4> AlertLampColours{};
@@ -39,13 +41,17 @@ struct SchedulerState {
 
 void InitializeState();
 void RestartConsole();
-// Runs passes until control leaves the console.
+// Runs the console until control leaves it: at each wake-up one reading of
+// the clock, the passes of every task that has fallen due, at frame time the
+// scope updates and the frame, then a wait in the host until the next frame
+// or deadline.
 Transfer RunScheduler();
-// One pass of the loop.
+// All the passes due at one reading of the clock; at a frame, the passes that
+// rebuild the TTR trace as well.
+Transfer RunBurst(double clock, bool frameDue);
+// One pass of the loop, with pending input taken and the clock read first:
+// what a loop without waiting would do on every turn.
 Transfer RunSchedulerPass();
-// The whole program: start-up, the console, the help pages and back; returns
-// the exit code.
-int RunConsole();
 
 // The contact address printed after the title.
 inline constexpr const char* kContactAddress = "vorn@example.org";

@@ -51,15 +51,6 @@ constexpr std::size_t kAutoLineWidth = 34;
 constexpr int kPauseHoldReads = 20;
 constexpr int kPauseHoldSleepMs = 10;
 
-// Message lines: 15-character fields under each other; a third row is
-// blanked with them.
-constexpr int kMessageRow1 = 50;
-constexpr int kMessageRow2 = 51;
-constexpr int kMessageRow3 = 52;
-constexpr int kMessageColumn = 76;
-constexpr std::size_t kMessageWidth = 15;
-constexpr double kMessageLifetime = 4.0;  // seconds before a blanking may fall due
-
 bool LeftButtonAlone() {
   return State.MouseButtons == 1;
 }
@@ -70,50 +61,42 @@ void PrintPiece(std::string_view text, bool lit, bool newLine) {
 }
 
 void ChooseNormal() {
-  State.OperatingMode = kModeNormal;
+  State.OperatingMode = Mode::Normal;
   SetTextPosition(kAutoLineRow, kAutoLineColumn);
   PrintText(std::string(kAutoLineWidth, ' '), true);
 }
 
 void TogglePause() {
-  if (State.OperatingMode == kModePaused) {
-    State.OperatingMode = static_cast<int>(State.ModeBeforePause);
+  if (State.OperatingMode == Mode::Paused) {
+    State.OperatingMode = State.ModeBeforePause;
   } else {
     State.ModeBeforePause = State.OperatingMode;
-    State.OperatingMode = kModePaused;
+    State.OperatingMode = Mode::Paused;
   }
   for (int i = 0; i < kPauseHoldReads; ++i) {
+    ShowCanvas();
     SleepMs(kPauseHoldSleepMs);
-    const MouseReading mouse = ReadMouse();
-    State.MouseX = mouse.X;
-    State.MouseY = mouse.Y;
-    State.MouseButtons = mouse.Buttons;
+    TakeMouseSnapshot();
   }
 }
 
 void DrawModeMenu() {
-  const int mode = State.OperatingMode;
+  const Mode mode = State.OperatingMode;
   SetTextPosition(1, 82);
   PrintPiece("Game Modes: ", false, false);
-  PrintPiece("Normal, ", mode == kModeNormal, false);
-  if (mode == kModeAuto) {
+  PrintPiece("Normal, ", mode == Mode::Normal, false);
+  if (mode == Mode::Auto) {
     SetColors(kRed, -1);
     BeginPicture("Auto# ");
-    PrintPictureNumber(State.AutoEngagementCount, false, false);
+    PrintPictureNumber(static_cast<int>(State.AutoEngagementCount), false, false);
     EndPicture();
   } else {
     PrintPiece("Auto, ", false, false);
   }
-  PrintPiece(mode == kModePaused ? "Paused," : "Pause ,", mode == kModePaused, false);
+  PrintPiece(mode == Mode::Paused ? "Paused," : "Pause ,", mode == Mode::Paused, false);
   PrintPiece("Exit, ", false, false);
-  PrintPiece("Text ", mode == kModeText, true);
+  PrintPiece("Text ", mode == Mode::Text, true);
   SetColors(kWhite, -1);
-}
-
-void PlaceMessageLine(int row) {
-  State.MessageClearTime = State.Now + kMessageLifetime;
-  SetColors(kRed, -1);
-  SetTextPosition(row, kMessageColumn);
 }
 
 }  // namespace
@@ -132,16 +115,16 @@ void RunModeMenu() {
     if (kNormalRange.Holds(x)) {
       ChooseNormal();
     } else if (kAutoRange.Holds(x)) {
-      State.OperatingMode = kModeAuto;
-      State.AutoEngagementCount = 0;  // the crew starts over
+      State.OperatingMode = Mode::Auto;
+      State.AutoEngagementCount = CrewStep::StartScan;  // the crew starts over
     } else if (kPauseRange.Holds(x)) {
       TogglePause();
     } else if (kExitRange.Holds(x)) {
-      State.OperatingMode = kModeExit;
+      State.OperatingMode = Mode::Exit;
       State.PendingTransfer = Transfer::EndProgram;
       return;
     } else if (kTextRange.Holds(x)) {
-      State.OperatingMode = kModeText;
+      State.OperatingMode = Mode::Text;
       State.PendingTransfer = Transfer::HelpPages;
       return;
     }
@@ -159,32 +142,6 @@ void RunEvasionSelection() {
   for (const EvasionChoice& choice : kEvasionChoices)
     PrintPiece(choice.Word, State.EvasionG == choice.G, false);
   PrintPiece("tracked target only", false, true);
-}
-
-void PlaceMessageLine1() {
-  PlaceMessageLine(kMessageRow1);
-}
-
-void PlaceMessageLine2() {
-  PlaceMessageLine(kMessageRow2);
-}
-
-void PostMessageLines(std::string_view line1, std::string_view line2) {
-  PlaceMessageLine1();
-  PrintText(line1, true);
-  PlaceMessageLine2();
-  PrintText(line2, true);
-  SetColors(0xFFFFFF, -1);
-}
-
-void ExpireMessageLines() {
-  if (!(State.Now > State.MessageClearTime)) return;
-  const std::string blanks(kMessageWidth, ' ');
-  for (const int row : {kMessageRow1, kMessageRow2, kMessageRow3}) {
-    SetTextPosition(row, kMessageColumn);
-    PrintText(blanks, true);
-  }
-  State.MessageClearTime = State.Now + kMessageLifetime;
 }
 
 }  // namespace vorn

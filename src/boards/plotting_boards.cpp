@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/console_state.h"
+#include "boards/boards_state.h"
 #include "display/canvas.h"
 #include "model/missile.h"
 
@@ -77,7 +77,7 @@ constexpr Label kInterceptHeightLabels[] = {
 };
 
 std::vector<int>& ImageOf(const Board& board) {
-  return State.*board.Image;
+  return Boards.*board.Image;
 }
 
 int& ImageCell(const Board& board, int bx, int by) {
@@ -90,7 +90,7 @@ bool IsInterior(const Board& board, int bx, int by) {
 }
 
 void PutBoardPixel(const Board& board, int bx, int by, std::uint32_t pixel) {
-  PutPixel(State.Canvas, board.Left + bx, board.Top + by, pixel);
+  PutPixel(Boards.Canvas, board.Left + bx, board.Top + by, pixel);
 }
 
 template <std::size_t Count>
@@ -195,8 +195,8 @@ void PlotTrailPoint(const Board& board, int bx, int by, int colour, std::uint32_
 
 // What every pen does with its position and colour for this tick.
 void MovePen(PenIndex index, const Board& board, int bx, int by, int colour) {
-  Pen& pen = State.Pens[static_cast<std::size_t>(index)];
-  const bool markDue = State.BoardMarkDue != 0.0;
+  Pen& pen = Boards.Pens[static_cast<std::size_t>(index)];
+  const bool markDue = Boards.BoardMarkDue != 0.0;
   if (pen.PenLastPos.Valid) {
     if (pen.PenLastPos.Bx == bx && pen.PenLastPos.By == by && !markDue) return;
     EraseCarriage(pen, board);
@@ -226,7 +226,7 @@ int HeightRow(double alt) {
 }
 
 bool PensRun() {
-  return State.ComputerSettled > 0;
+  return Boards.ComputerSettled > 0;
 }
 
 }  // namespace
@@ -242,7 +242,7 @@ int FloorToBoard(double v) {
 }
 
 void DrawPlottingBoards() {
-  for (Pen& pen : State.Pens) pen.PenLastPos = BoardPosition{};
+  for (Pen& pen : Boards.Pens) pen.PenLastPos = BoardPosition{};
 
   constexpr int kXyLines[] = {0, 100, 200, 300, 400};
   BuildGrid(kXyBoard, kXyLines, kXyLines);
@@ -265,14 +265,14 @@ void DrawPlottingBoards() {
   PaintBoard(kInterceptHeightBoard);
   PrintLabels(kInterceptHeightLabels);
 
-  State.BoardMarkTime = State.Now;
+  Boards.BoardMarkTime = Boards.Now;
 }
 
 // Red: the tracked target's altitude, 150 s at the left edge.
 void UpdateTargetHeightPen() {
   if (!PensRun()) return;
   MovePen(kTargetHeightPen, kTargetHeightBoard,
-          300 - FloorToBoard(kSecondsToPixels * State.TimeToIntercept), HeightRow(State.TrackAlt),
+          300 - FloorToBoard(kSecondsToPixels * Boards.TimeToIntercept), HeightRow(Boards.TrackAlt),
           kTrailRed);
 }
 
@@ -280,29 +280,30 @@ void UpdateTargetHeightPen() {
 // missile's; 0 s at the left edge. Green from the boost to the burst.
 void UpdateInterceptHeightPen() {
   if (!PensRun()) return;
-  const int phase = State.MissilePhase;
-  const double alt = phase == kPhaseReady ? State.PipAlt : State.MissileAlt;
-  const int colour = phase >= kPhaseBoost && phase <= kPhaseCruise ? kTrailGreen : kTrailYellow;
+  const FlightPhase phase = Boards.MissilePhase;
+  const double alt = phase == FlightPhase::Ready ? Boards.PipAlt : Boards.MissileAlt;
+  const int colour =
+      phase >= FlightPhase::Boost && phase <= FlightPhase::Cruise ? kTrailGreen : kTrailYellow;
   MovePen(kInterceptHeightPen, kInterceptHeightBoard,
-          FloorToBoard(kSecondsToPixels * State.TimeToIntercept), HeightRow(alt), colour);
+          FloorToBoard(kSecondsToPixels * Boards.TimeToIntercept), HeightRow(alt), colour);
 }
 
 // Red: the tracked target in plan.
 void UpdateTargetXyPen() {
   if (!PensRun()) return;
-  MovePen(kTargetXyPen, kXyBoard, XyColumn(State.TrackX), XyRow(State.TrackY), kTrailRed);
+  MovePen(kTargetXyPen, kXyBoard, XyColumn(Boards.TrackX), XyRow(Boards.TrackY), kTrailRed);
 }
 
 // The predicted intercept point while the missile is ready, then the
 // missile; green from the launch until the burst.
 void UpdateInterceptXyPen() {
   if (!PensRun()) return;
-  const int phase = State.MissilePhase;
-  const bool ready = phase == kPhaseReady;
-  const double x = ready ? State.PipX : State.MissileX;
-  const double y = ready ? State.PipY : State.MissileY;
+  const FlightPhase phase = Boards.MissilePhase;
+  const bool ready = phase == FlightPhase::Ready;
+  const double x = ready ? Boards.PipX : Boards.MissileX;
+  const double y = ready ? Boards.PipY : Boards.MissileY;
   const int colour =
-      phase >= kPhaseSettleGyro && phase <= kPhaseCruise ? kTrailGreen : kTrailYellow;
+      phase >= FlightPhase::SettleGyro && phase <= FlightPhase::Cruise ? kTrailGreen : kTrailYellow;
   MovePen(kInterceptXyPen, kXyBoard, XyColumn(x), XyRow(y), colour);
 }
 

@@ -50,6 +50,12 @@ struct BoardState {
   std::vector<int> TargetHeightImage = std::vector<int>(301 * 301, kBoardBackground);
   std::vector<int> InterceptHeightImage = std::vector<int>(301 * 301, kBoardBackground);
   std::array<Pen, 4> Pens{};  // indexed by PenIndex
+
+  // The ten-second marks: when the last one fell due (reset to Now whenever
+  // the boards are drawn afresh), and 1.0 during a tick at which one falls
+  // due. The main loop keeps the time; the pens draw the marks.
+  double BoardMarkTime = 0.0;
+  double BoardMarkDue = 0.0;
 };
 
 void DrawPlottingBoards();

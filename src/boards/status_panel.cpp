@@ -3,9 +3,10 @@
 #include <cmath>
 #include <string_view>
 
-#include "app/console_state.h"
+#include "boards/boards_state.h"
 #include "display/canvas.h"
 #include "display/picture.h"
+#include "model/missile.h"
 
 namespace vorn {
 
@@ -40,22 +41,22 @@ void PrintCondition(int row, std::string_view label, bool holds) {
 
 // Launchers 1 to 3 of section 1, then of section 2, then section 1 again.
 void WrapLauncherSelection() {
-  if (State.LauncherNumber < 1.0 || State.LauncherNumber > 3.0) {
-    State.LauncherNumber = 1.0;
-    State.SectionNumber += 1.0;
+  if (Boards.LauncherNumber < 1.0 || Boards.LauncherNumber > 3.0) {
+    Boards.LauncherNumber = 1.0;
+    Boards.SectionNumber += 1.0;
   }
-  if (State.SectionNumber < 1.0 || State.SectionNumber > 2.0) State.SectionNumber = 1.0;
+  if (Boards.SectionNumber < 1.0 || Boards.SectionNumber > 2.0) Boards.SectionNumber = 1.0;
 }
 
 void PrintLauncherSelection() {
   SetTextPosition(33, kRightColumn);
   PrintText("Sel Sctn # ", false);
   BeginPicture("# ");
-  PrintPictureNumber(State.SectionNumber, false, false);
+  PrintPictureNumber(Boards.SectionNumber, false, false);
   EndPicture();
   PrintText("Lnchr # ", false);
   BeginPicture("# ");
-  PrintPictureNumber(State.LauncherNumber, true, true);
+  PrintPictureNumber(Boards.LauncherNumber, true, true);
 }
 
 struct PhaseName {
@@ -63,31 +64,30 @@ struct PhaseName {
   int Colour;
 };
 
-PhaseName NameOfPhase(int phase) {
+PhaseName NameOfPhase(FlightPhase phase) {
   switch (phase) {
-    case 0:
-      return {"      Ready  ", State.AlertStatus >= 3.0 ? kGreen : kYellow};
-    case 1:
+    case FlightPhase::Ready:
+      return {"      Ready  ", Boards.AlertStatus >= 3.0 ? kGreen : kYellow};
+    case FlightPhase::SettleGyro:
       return {" SettleGyro  ", kGreen};
-    case 2:
+    case FlightPhase::Boost:
       return {"Away, Boost ", kGreen};
-    case 3:
+    case FlightPhase::RollStab:
       return {"  Roll Stab ", kGreen};
-    case 4:
+    case FlightPhase::Dive:
       return {"       Dive ", kGreen};
-    case 5:
+    case FlightPhase::Cruise:
       return {"1/2g Cruise ", kGreen};
-    case 6:
+    case FlightPhase::Burst:
       return {"      Burst ", kRed};
-    default:
-      return {"?????       ", kGreen};
   }
+  return {"?????       ", kGreen};
 }
 
 void PrintMissileStatus() {
   SetTextPosition(34, kRightColumn);
   PrintText("Msl Status ", false);
-  const PhaseName name = NameOfPhase(State.MissilePhase);
+  const PhaseName name = NameOfPhase(Boards.MissilePhase);
   SetColors(name.Colour, -1);
   PrintText(name.Text, true);
   SetColors(kWhite, -1);
@@ -113,17 +113,17 @@ void DrawStatusPanel() {
   SetTextPosition(32, kLeftColumn);
   PrintText(" -------------------------------------  ", true);
 
-  PrintCondition(33, "Target Designated      ", State.TargetDesignated != 0);
-  PrintCondition(34, "Target Tracked         ", State.TargetTracked != 0);
-  PrintCondition(35, "Computer Settled       ", State.ComputerSettled != 0);
-  PrintCondition(36, "Site Alert Status RED? ", State.AlertStatus == 3.0);
-  PrintCondition(37, "Missile Selected       ", State.MissileSelected != 0);
+  PrintCondition(33, "Target Designated      ", Boards.TargetDesignated != 0);
+  PrintCondition(34, "Target Tracked         ", Boards.TargetTracked != 0);
+  PrintCondition(35, "Computer Settled       ", Boards.ComputerSettled != 0);
+  PrintCondition(36, "Site Alert Status RED? ", Boards.AlertStatus == 3.0);
+  PrintCondition(37, "Missile Selected       ", Boards.MissileSelected != 0);
 
   SetTextPosition(38, kLeftColumn);
   PrintText(" ---------------       ", false);
   // The designation alone does not make the battery ready.
-  const bool ready = State.TargetTracked > 0 && State.ComputerSettled > 0 &&
-                     State.AlertStatus == 3.0 && State.MissileSelected > 0;
+  const bool ready = Boards.TargetTracked > 0 && Boards.ComputerSettled > 0 &&
+                     Boards.AlertStatus == 3.0 && Boards.MissileSelected > 0;
   PrintCondition(39, "Ready to Fire ?        ", ready);
   SetTextPosition(40, kLeftColumn);
   PrintText(" -------------------------------------  ", false);
@@ -136,15 +136,15 @@ void DrawStatusPanel() {
   PrintLauncherSelection();
   PrintMissileStatus();
 
-  const bool settled = State.ComputerSettled != 0;
-  PrintReadout(35, "Pred Intercept sec ### ", State.TimeToIntercept, settled);
-  PrintReadout(36, "MSL Gyro Degrees  #### ", State.PipBearingDeg, settled);
-  PrintReadout(37, "Flight Time       ####", State.MissileFlightTime, true);
-  PrintReadout(38, "Tgt Gnd MPH       ####", State.TrackGroundSpeed * kYardsPerSecondToMph,
-               State.TargetTracked != 0);
+  const bool settled = Boards.ComputerSettled != 0;
+  PrintReadout(35, "Pred Intercept sec ### ", Boards.TimeToIntercept, settled);
+  PrintReadout(36, "MSL Gyro Degrees  #### ", Boards.PipBearingDeg, settled);
+  PrintReadout(37, "Flight Time       ####", Boards.MissileFlightTime, true);
+  PrintReadout(38, "Tgt Gnd MPH       ####", Boards.TrackGroundSpeed * kYardsPerSecondToMph,
+               Boards.TargetTracked != 0);
   const double missileSpeed =
-      std::sqrt(State.MissileVX * State.MissileVX + State.MissileVY * State.MissileVY +
-                State.MissileVZ * State.MissileVZ);
+      std::sqrt(Boards.MissileVX * Boards.MissileVX + Boards.MissileVY * Boards.MissileVY +
+                Boards.MissileVZ * Boards.MissileVZ);
   PrintReadout(39, "Missile MPH       ####", missileSpeed * kYardsPerSecondToMph, true);
 }
 

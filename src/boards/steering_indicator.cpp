@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/console_state.h"
+#include "boards/boards_state.h"
 #include "display/canvas.h"
 #include "display/picture.h"
 
@@ -69,12 +69,12 @@ void DrawSteeringFrame() {
 }
 
 void DrawSteeringOrders() {
-  if (State.SteeringBarsShown)
-    DrawBars(State.ShownSteerLateral, State.ShownSteerVertical, kEraseColour);
-  DrawBars(State.SteerLateral, State.SteerVertical, kBarColour);
-  State.ShownSteerLateral = State.SteerLateral;
-  State.ShownSteerVertical = State.SteerVertical;
-  State.SteeringBarsShown = true;
+  if (Boards.SteeringBarsShown)
+    DrawBars(Boards.ShownSteerLateral, Boards.ShownSteerVertical, kEraseColour);
+  DrawBars(Boards.SteerLateral, Boards.SteerVertical, kBarColour);
+  Boards.ShownSteerLateral = Boards.SteerLateral;
+  Boards.ShownSteerVertical = Boards.SteerVertical;
+  Boards.SteeringBarsShown = true;
 }
 
 }  // namespace vorn

@@ -1,11 +1,12 @@
 #include "display/canvas.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <utility>
 
-#include "app/console_state.h"
+#include "display/display_state.h"
 #include "display/font.h"
 
 namespace vorn {
@@ -13,20 +14,26 @@ namespace vorn {
 namespace {
 
 CanvasState& Canvas() {
-  return State.Canvas;
+  return Display.Canvas;
 }
 
 bool HasCanvas() {
   return Canvas().Width > 0;
 }
 
-void MarkRows(int top, int bottom) {
+// Notes that the pixels of a rectangle, both corners included, changed.
+void MarkArea(int left, int top, int right, int bottom) {
   auto& c = Canvas();
+  left = std::max(left, 0);
   top = std::max(top, 0);
+  right = std::min(right, c.Width - 1);
   bottom = std::min(bottom, c.Height - 1);
-  if (top > bottom) return;
-  std::memset(c.RowChanged.data() + top, 1, static_cast<std::size_t>(bottom - top + 1));
-  c.AnyRowChanged = true;
+  if (left > right || top > bottom) return;
+  const int firstColumn = left >> kTileWidthShift, lastColumn = right >> kTileWidthShift;
+  for (int row = top >> kTileHeightShift; row <= bottom >> kTileHeightShift; ++row)
+    std::memset(c.TileChanged.data() + row * c.TileColumns + firstColumn, 1,
+                static_cast<std::size_t>(lastColumn - firstColumn + 1));
+  c.AnyChanged = true;
 }
 
 // A horizontal run of pixels on one row, already inside the canvas.
@@ -41,7 +48,7 @@ void FillRun(int y, int left, int right, std::uint32_t pixel) {
     std::fill(c.Pixels32.begin() + static_cast<std::ptrdiff_t>(row + left),
               c.Pixels32.begin() + static_cast<std::ptrdiff_t>(row + right + 1), pixel);
   }
-  MarkRows(y, y);
+  MarkArea(left, y, right, y);
 }
 
 // A vertical run of pixels in one column, already inside the canvas. The
@@ -60,7 +67,7 @@ void FillColumn(int x, int top, int bottom, std::uint32_t pixel) {
     std::uint32_t* p = c.Pixels32.data() + at;
     for (std::size_t i = 0; i < rows; ++i, p += width) *p = pixel;
   }
-  MarkRows(top, bottom);
+  MarkArea(x, top, x, bottom);
 }
 
 // A rectangle of whole pixels, clipped to the canvas.
@@ -99,7 +106,7 @@ void DrawCell(int row, int column, unsigned char code) {
                               static_cast<std::uint16_t>(c.Background));
   else
     StoreGlyph<std::uint32_t>(c.Pixels32.data() + at, width, glyph, c.Foreground, c.Background);
-  MarkRows(y0, y0 + kGlyphHeight - 1);
+  MarkArea(x0, y0, x0 + kGlyphWidth - 1, y0 + kGlyphHeight - 1);
 }
 
 // Moves the text area up by one row of cells; the new bottom row is cleared
@@ -115,7 +122,7 @@ void ScrollText() {
   else
     std::memmove(c.Pixels32.data(), c.Pixels32.data() + kGlyphHeight * width,
                  moved * sizeof(std::uint32_t));
-  MarkRows(0, textHeight - 1);
+  MarkArea(0, 0, c.Width - 1, textHeight - 1);
   FillRect(0, textHeight - kGlyphHeight, c.Width - 1, textHeight - 1, c.Background);
 }
 
@@ -250,8 +257,92 @@ void OpenScreen(int mode, int bitsPerPixel) {
   c.TextRows = c.Height / kGlyphHeight;
   c.Foreground = c.BitsPerPixel == 16 ? 0xFFFFu : 0xFFFFFFu;
   c.Background = 0;
-  c.RowChanged.assign(static_cast<std::size_t>(c.Height), 1);
-  c.AnyRowChanged = true;
+  c.TileColumns = (c.Width + kTileWidth - 1) / kTileWidth;
+  const int tileRows = (c.Height + kTileHeight - 1) / kTileHeight;
+  c.TileChanged.assign(static_cast<std::size_t>(c.TileColumns * tileRows), 1);
+  c.AnyChanged = true;
+  c.NewScreen = true;
+  c.ChangedRegions.reserve(static_cast<std::size_t>(c.TileColumns * tileRows));
+}
+
+Frame TakeChangedFrame() {
+  auto& c = Canvas();
+  Frame frame;
+  frame.Width = c.Width;
+  frame.Height = c.Height;
+  frame.BitsPerPixel = c.BitsPerPixel;
+  frame.Pixels = c.BitsPerPixel == 16 ? static_cast<const void*>(c.Pixels16.data())
+                                      : static_cast<const void*>(c.Pixels32.data());
+  frame.NewScreen = c.NewScreen;
+  auto& regions = c.ChangedRegions;
+  regions.clear();
+  if (c.NewScreen) {
+    regions.push_back(Region{0, 0, c.Width, c.Height});
+  } else if (c.AnyChanged) {
+    // Runs of changed tiles along each row of tiles; a run that lines up
+    // with one in the row above extends that rectangle downwards.
+    const int tileRows = static_cast<int>(c.TileChanged.size()) / std::max(c.TileColumns, 1);
+    std::array<std::size_t, 64> above{}, here{};
+    std::size_t aboveCount = 0;
+    for (int row = 0; row < tileRows; ++row) {
+      std::size_t hereCount = 0;
+      const std::uint8_t* marks = c.TileChanged.data() + row * c.TileColumns;
+      for (int column = 0; column < c.TileColumns;) {
+        if (marks[column] == 0) {
+          ++column;
+          continue;
+        }
+        const int first = column;
+        while (column < c.TileColumns && marks[column] != 0) ++column;
+        const int x = first * kTileWidth, y = row * kTileHeight;
+        const Region run{x, y, std::min(column * kTileWidth, c.Width) - x,
+                         std::min(kTileHeight, c.Height - y)};
+        std::size_t at = regions.size();
+        for (std::size_t i = 0; i < aboveCount; ++i) {
+          Region& r = regions[above[i]];
+          if (r.X == run.X && r.Width == run.Width) {
+            r.Height += run.Height;
+            at = above[i];
+            break;
+          }
+        }
+        if (at == regions.size()) regions.push_back(run);
+        if (hereCount < here.size()) here[hereCount++] = at;
+      }
+      above = here;
+      aboveCount = hereCount;
+    }
+  }
+  std::fill(c.TileChanged.begin(), c.TileChanged.end(), std::uint8_t{0});
+  c.AnyChanged = false;
+  c.NewScreen = false;
+  frame.Changed = regions;
+  return frame;
+}
+
+std::uint64_t CanvasHash() {
+  const auto& c = Canvas();
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a offset basis
+  const auto add = [&hash](const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) {
+      hash ^= bytes[i];
+      hash *= 1099511628211ull;  // FNV prime
+    }
+  };
+  for (const std::int32_t v : {c.Width, c.Height, c.BitsPerPixel}) {
+    const unsigned char le[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                                 static_cast<unsigned char>(v >> 16),
+                                 static_cast<unsigned char>(v >> 24)};
+    add(le, 4);
+  }
+  // Pixels byte by byte, low byte first, as they lie in memory on the
+  // little-endian machines the console runs on.
+  if (c.BitsPerPixel == 16)
+    add(c.Pixels16.data(), c.Pixels16.size() * sizeof(std::uint16_t));
+  else
+    add(c.Pixels32.data(), c.Pixels32.size() * sizeof(std::uint32_t));
+  return hash;
 }
 
 void SetTextPosition(int row, int column) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/host.h"
+
 namespace vorn {
 
 inline constexpr int kConsoleMode = 21;  // 1280 x 1024
@@ -27,11 +29,33 @@ struct CanvasState {
   int CursorRow = 0;
   std::uint32_t Foreground = 0;  // already in the canvas's pixel format
   std::uint32_t Background = 0;
-  // Which pixel rows changed since the window last showed them.
-  std::vector<std::uint8_t> RowChanged;
-  bool AnyRowChanged = false;
-  int Generation = 0;  // counts OpenScreen calls, so the window notices a new canvas
+  // Which tiles of kTileWidth x kTileHeight pixels changed since the canvas
+  // was last shown, row of tiles by row of tiles.
+  std::vector<std::uint8_t> TileChanged;
+  int TileColumns = 0;
+  bool AnyChanged = false;
+  bool NewScreen = false;  // opened anew since it was last shown
+  int Generation = 0;      // counts OpenScreen calls
+  // The changed regions handed to the host, kept to spare an allocation
+  // per frame.
+  std::vector<Region> ChangedRegions;
 };
+
+// The canvas keeps track of its changes in tiles this large: a text row
+// high, and wide enough that a changed scope or trace is sent as a few
+// rectangles rather than thousands.
+inline constexpr int kTileWidth = 64;
+inline constexpr int kTileHeight = 16;
+inline constexpr int kTileWidthShift = 6;
+inline constexpr int kTileHeightShift = 4;
+static_assert(1 << kTileWidthShift == kTileWidth && 1 << kTileHeightShift == kTileHeight);
+
+// Notes that pixel (x, y), on the canvas, changed.
+inline void MarkChanged(CanvasState& canvas, int x, int y) {
+  canvas.TileChanged[static_cast<std::size_t>((y >> kTileHeightShift) * canvas.TileColumns +
+                                              (x >> kTileWidthShift))] = 1;
+  canvas.AnyChanged = true;
+}
 
 void OpenScreen(int mode, int bitsPerPixel);
 void SetTextPosition(int row, int column);
@@ -67,9 +91,17 @@ inline void PutPixel(CanvasState& canvas, int x, int y, std::uint32_t pixel) {
     canvas.Pixels16[at] = static_cast<std::uint16_t>(pixel);
   else
     canvas.Pixels32[at] = pixel;
-  canvas.RowChanged[static_cast<std::size_t>(y)] = 1;
-  canvas.AnyRowChanged = true;
+  MarkChanged(canvas, x, y);
 }
+
+// The canvas and the rectangles that changed since the last call, for the
+// host to show; clears the changes. The rectangles stay valid until the next
+// call.
+Frame TakeChangedFrame();
+
+// A hash of the canvas as it stands (its size, depth and every pixel):
+// 64-bit FNV-1a, so two runs that drew the same picture agree on it.
+std::uint64_t CanvasHash();
 
 // The pixel at (x, y) in the canvas's format, 0 off the canvas (for tests
 // and the window).

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/console_state.h"
 #include "display/canvas.h"
+#include "display/display_state.h"
 
 namespace vorn {
 
@@ -23,7 +23,7 @@ bool StopsLiteral(char ch) {
 
 // Prints the literal text from the cursor up to the next field.
 void EmitPictureLiteral() {
-  auto& picture = State.Picture;
+  auto& picture = Display.Picture;
   const std::string& text = picture.PictureText;
   std::string literal;
   while (picture.PictureCursor < text.size()) {
@@ -49,7 +49,7 @@ struct Field {
 };
 
 Field ReadField() {
-  auto& picture = State.Picture;
+  auto& picture = Display.Picture;
   const std::string& text = picture.PictureText;
   Field field;
   bool groupingCounted = false;
@@ -134,13 +134,13 @@ std::string FormatPictureField(double value, int integerWidth, int decimalCount,
 }
 
 void BeginPicture(std::string_view picture) {
-  State.Picture.PictureText = std::string(picture);
-  State.Picture.PictureCursor = 0;
-  State.Picture.PictureActive = true;
+  Display.Picture.PictureText = std::string(picture);
+  Display.Picture.PictureCursor = 0;
+  Display.Picture.PictureActive = true;
 }
 
 void PrintPictureNumber(double value, bool isLast, bool lineBreak) {
-  auto& picture = State.Picture;
+  auto& picture = Display.Picture;
   // Extra numbers start the picture over.
   if (picture.PictureCursor >= picture.PictureText.size()) picture.PictureCursor = 0;
   EmitPictureLiteral();
@@ -162,10 +162,10 @@ void PrintPictureNumber(double value, bool isLast, bool lineBreak) {
 }
 
 void EndPicture() {
-  if (State.Picture.PictureCursor >= State.Picture.PictureText.size())
-    State.Picture.PictureCursor = State.Picture.PictureText.size();
+  if (Display.Picture.PictureCursor >= Display.Picture.PictureText.size())
+    Display.Picture.PictureCursor = Display.Picture.PictureText.size();
   EmitPictureLiteral();
-  State.Picture = PictureState{};
+  Display.Picture = PictureState{};
 }
 
 }  // namespace vorn

@@ -1,13 +1,13 @@
 #include "display/services.h"
 
-#include <algorithm>
-
-#include "app/console_state.h"
-#include "display/host.h"
+#include "display/canvas.h"
+#include "display/display_state.h"
 
 namespace vorn {
 
 namespace {
+
+Host* attachedHost = nullptr;
 
 // The second character of each special key: its PC scan code.
 char ScanCodeFor(int code) {
@@ -38,45 +38,122 @@ char ScanCodeFor(int code) {
   }
 }
 
+// The console's side of the door: input from the host goes into the key
+// ring and the mouse state, to be read at the next tick.
+class InputIntoRecord final : public InputSink {
+ public:
+  void Hand(const InputEvent& event) override {
+    PointerState& mouse = Display.Mouse;
+    switch (event.Type) {
+      case InputEvent::Kind::Key:
+        QueueKey(event.Code);
+        break;
+      case InputEvent::Kind::Pointer:
+        mouse.PointerX = event.X;
+        mouse.PointerY = event.Y;
+        break;
+      case InputEvent::Kind::ButtonDown:
+        mouse.PointerX = event.X;
+        mouse.PointerY = event.Y;
+        if ((mouse.Buttons & event.Code) != 0) break;
+        if (mouse.PressedSinceRead == 0) {
+          mouse.PressX = event.X;
+          mouse.PressY = event.Y;
+        }
+        mouse.PressedSinceRead |= event.Code;
+        mouse.Buttons |= event.Code;
+        break;
+      case InputEvent::Kind::ButtonUp:
+        mouse.PointerX = event.X;
+        mouse.PointerY = event.Y;
+        mouse.Buttons &= ~event.Code;
+        break;
+      case InputEvent::Kind::Wheel:
+        mouse.Wheel += event.Code;
+        break;
+      case InputEvent::Kind::Focus:
+        mouse.WindowActive = event.Code != 0;
+        break;
+      case InputEvent::Kind::CloseRequest:
+        QueueKey(kKeyCloseRequest);
+        break;
+    }
+  }
+};
+
+InputIntoRecord consoleInput;
+
+void Nap(double seconds) {
+  if (attachedHost != nullptr) attachedHost->Wait(seconds, consoleInput);
+}
+
 }  // namespace
 
+void AttachHost(Host* host) {
+  attachedHost = host;
+}
+
+bool HostFinished() {
+  return attachedHost != nullptr && attachedHost->Finished();
+}
+
+InputSink& ConsoleInput() {
+  return consoleInput;
+}
+
 double ReadClock() {
-  return ActiveHost().Clock();
+  return attachedHost != nullptr ? attachedHost->Clock() : 0.0;
 }
 
 void SleepMs(int ms) {
-  Host& host = ActiveHost();
   if (ms == -1) {
     while (KeyWaiting()) ReadKey();
-    while (!KeyWaiting()) host.Sleep(50);
+    ShowCanvas();
+    while (!KeyWaiting() && !HostFinished()) Nap(0.050);
     return;
   }
   if (ms >= 100) {
+    ShowCanvas();
     while (ms > 50) {
-      host.Pump();
+      Nap(0.0);
       if (KeyWaiting()) return;
-      host.Sleep(50);
+      Nap(0.050);
       ms -= 50;
     }
-    host.Sleep(ms);
+    Nap(ms / 1000.0);
     return;
   }
-  if (ms >= 1) host.Sleep(ms);
+  if (ms >= 1) Nap(ms / 1000.0);
+}
+
+void WaitForClock(double clock) {
+  if (attachedHost != nullptr) attachedHost->WaitUntil(clock, consoleInput);
+}
+
+void TakePendingInput() {
+  if (attachedHost != nullptr) attachedHost->Wait(0.0, consoleInput);
+}
+
+void ShowCanvas() {
+  // Handed over even when nothing changed: a host whose window was
+  // uncovered meanwhile draws it whole.
+  if (attachedHost == nullptr || Display.Canvas.Width == 0) return;
+  attachedHost->Show(TakeChangedFrame());
 }
 
 void QueueKey(int code) {
-  auto& ring = State.Keys;
+  auto& ring = Display.Keys;
   ring.Slots[static_cast<std::size_t>(ring.WriteIndex)] = code;
   ring.WriteIndex = (ring.WriteIndex + 1) % 16;
   if (ring.WriteIndex == ring.ReadIndex) ring.ReadIndex = (ring.ReadIndex + 1) % 16;
 }
 
 bool KeyWaiting() {
-  return State.Keys.ReadIndex != State.Keys.WriteIndex;
+  return Display.Keys.ReadIndex != Display.Keys.WriteIndex;
 }
 
 std::string ReadKey() {
-  auto& ring = State.Keys;
+  auto& ring = Display.Keys;
   if (ring.ReadIndex == ring.WriteIndex) return {};
   const int code = ring.Slots[static_cast<std::size_t>(ring.ReadIndex)];
   ring.ReadIndex = (ring.ReadIndex + 1) % 16;
@@ -90,15 +167,17 @@ std::string LowerCaseKey(std::string key) {
   return key;
 }
 
+// A press and release both since the last read is a click where it was
+// pressed; a press still held is read where the pointer is now. (The host
+// keeps the pointer on the canvas in full screen.)
 MouseReading ReadMouse() {
-  auto& mouse = State.Mouse;
-  const auto& canvas = State.Canvas;
+  PointerState& mouse = Display.Mouse;
+  const CanvasState& canvas = Display.Canvas;
   if (!mouse.WindowActive) return {};
-  int x = mouse.PointerX, y = mouse.PointerY;
-  if (mouse.FullScreen) {
-    x = std::clamp(x, 0, std::max(canvas.Width - 1, 0));
-    y = std::clamp(y, 0, std::max(canvas.Height - 1, 0));
-  } else if (x < 0 || y < 0 || x >= canvas.Width || y >= canvas.Height) {
+  const bool quickClick = (mouse.PressedSinceRead & ~mouse.Buttons) != 0;
+  const int x = quickClick ? mouse.PressX : mouse.PointerX;
+  const int y = quickClick ? mouse.PressY : mouse.PointerY;
+  if (x < 0 || y < 0 || x >= canvas.Width || y >= canvas.Height) {
     // Off the canvas the window forgets the buttons: a press must start on it.
     mouse.Buttons = 0;
     mouse.PressedSinceRead = 0;
@@ -109,14 +188,20 @@ MouseReading ReadMouse() {
   return MouseReading{x, y, mouse.Wheel, buttons};
 }
 
-void SetMouseButtons(int buttons) {
-  auto& mouse = State.Mouse;
-  mouse.PressedSinceRead |= buttons & ~mouse.Buttons;
-  mouse.Buttons = buttons;
+void SetMouseSnapshot(int x, int y, int buttons) {
+  Display.MouseX = x;
+  Display.MouseY = y;
+  Display.MouseButtons = buttons;
+}
+
+void TakeMouseSnapshot() {
+  const MouseReading mouse = ReadMouse();
+  SetMouseSnapshot(mouse.X, mouse.Y, mouse.Buttons);
+  Display.MouseWheel = mouse.Wheel;
 }
 
 double NextRandom(int n) {
-  auto& random = State.Random;
+  auto& random = Display.Random;
   if (n == 0) return random.LastRandom;
   return random.Next();
 }

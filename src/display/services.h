@@ -1,27 +1,15 @@
 #pragma once
-// Clock, keyboard, mouse and random numbers: the console's only inputs.
+// Clock, keyboard, mouse and random numbers: the console's only inputs. The
+// clock and the waits go through the host the console runs on; keys and the
+// mouse arrive from it through the console's input sink.
 
 #include <array>
 #include <cstdint>
 #include <string>
 
-namespace vorn {
+#include "platform/host.h"
 
-// Key codes above 255 stand for keys that have no character.
-inline constexpr int kKeyCloseRequest = 256;  // the window's close button
-inline constexpr int kKeyUp = 257;
-inline constexpr int kKeyDown = 258;
-inline constexpr int kKeyLeft = 259;
-inline constexpr int kKeyRight = 260;
-inline constexpr int kKeyInsert = 261;
-inline constexpr int kKeyDelete = 262;
-inline constexpr int kKeyHome = 263;
-inline constexpr int kKeyEnd = 264;
-inline constexpr int kKeyPageUp = 265;
-inline constexpr int kKeyPageDown = 266;
-inline constexpr int kKeyF1 = 267;  // F1 to F10 are 267 to 276
-inline constexpr int kKeyEscape = 27;
-inline constexpr int kKeyEnter = 13;
+namespace vorn {
 
 // The second character ReadKey gives for the close request; no key's scan
 // code is this.
@@ -35,17 +23,19 @@ struct KeyRing {
   int WriteIndex = 0;
 };
 
-// The mouse as the window keeps it.
-struct MouseDevice {
+// The mouse as the host has reported it.
+struct PointerState {
   int PointerX = 0;  // canvas pixels; may lie off the canvas
   int PointerY = 0;
   int Buttons = 0;  // 1 left, 2 right, 4 middle
-  // Buttons pressed since the console last read the mouse: a click quicker
-  // than the 0.1 s between two reads is still seen once.
+  // Buttons pressed since the console last read the mouse, and where the
+  // first of them was pressed: a click quicker than the 0.1 s between two
+  // reads is still seen once, where it was made.
   int PressedSinceRead = 0;
+  int PressX = 0;
+  int PressY = 0;
   int Wheel = 0;  // +1 per notch forward, -1 per notch back
   bool WindowActive = true;
-  bool FullScreen = false;
 };
 
 // The console's random numbers: a linear congruential generator whose 15
@@ -69,17 +59,39 @@ struct MouseReading {
   int Buttons = -1;
 };
 
+// The host the console runs on, until detached with nullptr. Without one
+// the clock stands still, waits return at once and nothing is shown.
+void AttachHost(Host* host);
+// True once the host has nothing more to give: the console should end.
+bool HostFinished();
+// Where the host hands its input.
+InputSink& ConsoleInput();
+
 double ReadClock();
 void SleepMs(int ms);
+// Waits in the host until its clock has passed the reading `clock`.
+void WaitForClock(double clock);
+// Takes the input the host has waiting, without waiting.
+void TakePendingInput();
 std::string ReadKey();
 bool KeyWaiting();
 MouseReading ReadMouse();
 double NextRandom(int n);
 
-// Window side: queue a key code, dropping the oldest key when the ring is full.
+// Reads the mouse into the input snapshot (MouseX, MouseY, MouseButtons,
+// MouseWheel).
+void TakeMouseSnapshot();
+// Puts a pointer position and buttons into the snapshot, as the auto crew
+// does to work a control.
+void SetMouseSnapshot(int x, int y, int buttons);
+
+// Hands the canvas and its changed regions to the host to be shown. The
+// loop does so at every frame; a wait that holds the console does so before
+// each nap, so that what it drew is seen.
+void ShowCanvas();
+
+// Queues a key code, dropping the oldest key when the ring is full.
 void QueueKey(int code);
-// Window side: the buttons now held down.
-void SetMouseButtons(int buttons);
 
 // Lower-cases A to Z only, as the console compares keys.
 std::string LowerCaseKey(std::string key);

@@ -1,28 +1,16 @@
 #include "model/auto_crew.h"
 
-#include <algorithm>
-#include <cmath>
-
-#include "app/console_state.h"
 #include "display/canvas.h"
 #include "display/picture.h"
+#include "display/services.h"
 #include "model/designation.h"
 #include "model/missile.h"
+#include "model/model_state.h"
+#include "model/ppi_geometry.h"
 
 namespace vorn {
 
 namespace {
-
-// The crew's steps.
-constexpr int kStartScan = 0;
-constexpr int kExamineCandidate = 1;
-constexpr int kJudgeCandidate = 2;
-constexpr int kPauseAfterJudging = 3;
-constexpr int kNextCandidate = 4;
-constexpr int kStopChallenge = 5;
-constexpr int kPressFire = 6;
-constexpr int kReleaseFire = 7;
-constexpr int kWatchFlight = 8;
 
 constexpr double kStepWait = 1.5;    // s the crew waits after each action
 constexpr double kNoBestTime = 150;  // s: any usable intercept is sooner
@@ -38,52 +26,111 @@ constexpr int kFireX = 620, kFireY = 920;
 // Works a control as the operator would: the pointer at (x, y), the left
 // button pressed or released, then the control's own routine.
 void Click(int x, int y, void (*control)()) {
-  State.MouseX = x;
-  State.MouseY = y;
-  State.MouseButtons = 1;
+  SetMouseSnapshot(x, y, 1);
   control();
 }
 
 void Release(int x, int y, void (*control)()) {
-  State.MouseX = x;
-  State.MouseY = y;
-  State.MouseButtons = 0;
+  SetMouseSnapshot(x, y, 0);
   control();
-}
-
-// A canvas coordinate to a whole pixel; aircraft far off the scope stay far
-// off the canvas.
-int NearestPixel(double v) {
-  return static_cast<int>(std::nearbyint(std::clamp(v, -1e6, 1e6)));
 }
 
 // Clicks the aircraft's echo on the PPI scope.
 void ClickOnEcho(int slot) {
   const auto i = static_cast<std::size_t>(slot);
-  Click(NearestPixel(State.TargetX[i] / 1500 + 265), NearestPixel(-State.TargetY[i] / 1500 + 770),
-        DesignateTarget);
+  Click(PpiPixelX(Model.TargetX[i]), PpiPixelY(Model.TargetY[i]), DesignateTarget);
 }
 
 bool Waiting() {
-  return State.Now < State.AutoStepTime + kStepWait;
+  return Model.Now < Model.AutoStepTime + kStepWait;
+}
+
+void StartWait() {
+  Model.AutoStepTime = Model.Now;
+}
+
+bool IsFriend(int slot) {
+  return Model.TargetIffResponder[static_cast<std::size_t>(slot)] != 0;
 }
 
 void ShowCandidate() {
   SetTextPosition(4, 86);
   BeginPicture("Designated Target = ##            ");
-  PrintPictureNumber(State.AutoCandidate, true, true);
+  PrintPictureNumber(Model.AutoCandidate, true, true);
 }
 
 // Keeps the candidate if its intercept is the soonest so far outside the
 // dead zone; an equal time leaves the earlier slot.
 void JudgeCandidate() {
-  const double time = State.TimeToIntercept;
-  const double alt = State.TargetAlt[static_cast<std::size_t>(State.AutoCandidate)];
+  const double time = Model.TimeToIntercept;
+  const double alt = Model.TargetAlt[static_cast<std::size_t>(Model.AutoCandidate)];
   const bool outsideDeadZone = time > kDeadZoneTime || alt > kDeadZoneAlt;
-  if (outsideDeadZone && time < State.AutoBestTime) {
-    State.AutoBestTime = time;
-    State.AutoBestSlot = State.AutoCandidate;
+  if (outsideDeadZone && time < Model.AutoBestTime) {
+    Model.AutoBestTime = time;
+    Model.AutoBestSlot = Model.AutoCandidate;
   }
+}
+
+// Each step's work; each returns the step for the next tick.
+
+CrewStep StartScan() {
+  Model.AutoBestTime = kNoBestTime;
+  Model.AutoBestSlot = 0;
+  Click(kIffMode1X, kIffMode1Y, UpdateIffPanel);
+  Model.AutoCandidate = 1;
+  return CrewStep::ExamineCandidate;
+}
+
+CrewStep ExamineCandidate() {
+  ShowCandidate();
+  if (IsFriend(Model.AutoCandidate)) return CrewStep::NextCandidate;  // a friend answered
+  ClickOnEcho(Model.AutoCandidate);
+  StartWait();
+  return CrewStep::JudgeCandidate;
+}
+
+CrewStep JudgeAfterWait() {
+  if (Waiting()) return CrewStep::JudgeCandidate;
+  if (Model.TargetTracked == 0 || Model.ComputerSettled == 0) return CrewStep::NextCandidate;
+  JudgeCandidate();
+  return CrewStep::PauseAfterJudging;
+}
+
+CrewStep NextCandidate() {
+  Model.AutoCandidate += 1;
+  if (Model.AutoCandidate <= 7) return CrewStep::ExamineCandidate;
+  if (Model.AutoBestSlot == 0) return CrewStep::StartScan;
+  ClickOnEcho(Model.AutoBestSlot);
+  // The click takes the highest slot under it, which may be a friendly
+  // flying beside the chosen hostile: the crew never fires at one.
+  if (Model.TargetTracked == 0 || IsFriend(Model.TargetTracked)) return CrewStep::StartScan;
+  StartWait();
+  return CrewStep::StopChallenge;
+}
+
+CrewStep StopChallenge() {
+  if (Waiting()) return CrewStep::StopChallenge;
+  Release(kIffMode1X, kIffMode1Y, UpdateIffPanel);
+  return Model.ComputerSettled == 0 ? CrewStep::StartScan : CrewStep::PressFire;
+}
+
+CrewStep PressFire() {
+  // A ready missile launches later in this same tick.
+  Click(kFireX, kFireY, UpdateFirePanel);
+  if (Model.FireCommand == 0) return CrewStep::StartScan;
+  StartWait();
+  return CrewStep::ReleaseFire;
+}
+
+CrewStep ReleaseFire() {
+  if (Waiting()) return CrewStep::ReleaseFire;
+  Release(kFireX, kFireY, UpdateFirePanel);
+  return CrewStep::WatchFlight;
+}
+
+CrewStep WatchFlight() {
+  if (Model.TimeToIntercept < kRechallengeTime) Click(kIffMode1X, kIffMode1Y, UpdateIffPanel);
+  return Model.MissilePhase == FlightPhase::Burst ? CrewStep::StartScan : CrewStep::WatchFlight;
 }
 
 }  // namespace
@@ -92,92 +139,34 @@ void JudgeCandidate() {
 // re-designate the one with the soonest legal intercept, stop the challenge,
 // fire, and wait for the burst before the next scan.
 void RunAutoCrew() {
-  int& step = State.AutoEngagementCount;
+  CrewStep& step = Model.AutoEngagementCount;
   switch (step) {
-    case kStartScan:
-      State.AutoBestTime = kNoBestTime;
-      State.AutoBestSlot = 0;
-      Click(kIffMode1X, kIffMode1Y, UpdateIffPanel);
-      State.AutoCandidate = 1;
-      step = kExamineCandidate;
+    case CrewStep::StartScan:
+      step = StartScan();
       break;
-
-    case kExamineCandidate:
-      ShowCandidate();
-      if (State.TargetIffResponder[static_cast<std::size_t>(State.AutoCandidate)] != 0) {
-        step = kNextCandidate;  // a friendly answered: not a target
-        break;
-      }
-      ClickOnEcho(State.AutoCandidate);
-      State.AutoStepTime = State.Now;
-      step = kJudgeCandidate;
+    case CrewStep::ExamineCandidate:
+      step = ExamineCandidate();
       break;
-
-    case kJudgeCandidate:
-      if (Waiting()) break;
-      if (State.TargetTracked == 0 || State.ComputerSettled == 0) {
-        step = kNextCandidate;
-        break;
-      }
-      JudgeCandidate();
-      step = kPauseAfterJudging;
+    case CrewStep::JudgeCandidate:
+      step = JudgeAfterWait();
       break;
-
-    case kPauseAfterJudging:
-      step = kNextCandidate;
+    case CrewStep::PauseAfterJudging:
+      step = CrewStep::NextCandidate;
       break;
-
-    case kNextCandidate:
-      State.AutoCandidate += 1;
-      if (State.AutoCandidate <= 7) {
-        step = kExamineCandidate;
-        break;
-      }
-      if (State.AutoBestSlot == 0) {
-        step = kStartScan;
-        break;
-      }
-      ClickOnEcho(State.AutoBestSlot);
-      // The click takes the highest slot under it, which may be a friendly
-      // flying beside the chosen hostile: the crew never fires at one.
-      if (State.TargetTracked == 0 ||
-          State.TargetIffResponder[static_cast<std::size_t>(State.TargetTracked)] != 0) {
-        step = kStartScan;
-        break;
-      }
-      State.AutoStepTime = State.Now;
-      step = kStopChallenge;
+    case CrewStep::NextCandidate:
+      step = NextCandidate();
       break;
-
-    case kStopChallenge:
-      if (Waiting()) break;
-      Release(kIffMode1X, kIffMode1Y, UpdateIffPanel);
-      step = State.ComputerSettled == 0 ? kStartScan : kPressFire;
+    case CrewStep::StopChallenge:
+      step = StopChallenge();
       break;
-
-    case kPressFire:
-      // A ready missile launches later in this same tick.
-      Click(kFireX, kFireY, UpdateFirePanel);
-      if (State.FireCommand == 0) {
-        step = kStartScan;
-        break;
-      }
-      State.AutoStepTime = State.Now;
-      step = kReleaseFire;
+    case CrewStep::PressFire:
+      step = PressFire();
       break;
-
-    case kReleaseFire:
-      if (Waiting()) break;
-      Release(kFireX, kFireY, UpdateFirePanel);
-      step = kWatchFlight;
+    case CrewStep::ReleaseFire:
+      step = ReleaseFire();
       break;
-
-    case kWatchFlight:
-      if (State.TimeToIntercept < kRechallengeTime) Click(kIffMode1X, kIffMode1Y, UpdateIffPanel);
-      if (State.MissilePhase == kPhaseBurst) step = kStartScan;
-      break;
-
-    default:
+    case CrewStep::WatchFlight:
+      step = WatchFlight();
       break;
   }
 }

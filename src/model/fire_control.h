@@ -26,4 +26,13 @@ struct FireControlState {
 // ready, or the flight branch of the missile's phase.
 void UpdateFireControl();
 
+// Intercept altitudes are kept between 1 yard and 80,000 feet.
+inline constexpr double kMinPipAlt = 1.0;
+inline constexpr double kMaxPipAlt = 26666.66666666667;
+inline double ClampInterceptAltitude(double alt) {
+  if (alt < kMinPipAlt) return kMinPipAlt;
+  if (alt > kMaxPipAlt) return kMaxPipAlt;
+  return alt;
+}
+
 }  // namespace vorn

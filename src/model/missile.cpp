@@ -4,23 +4,22 @@
 #include <cstddef>
 #include <string>
 
-#include "app/console_state.h"
+#include "display/angles.h"
 #include "display/canvas.h"
 #include "display/picture.h"
 #include "display/services.h"
+#include "model/fire_control.h"
+#include "model/model_state.h"
 
 namespace vorn {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kTick = 0.1;  // seconds of flight per model step
+constexpr double kTick = kTickPeriod;  // seconds of flight per model step
 
-constexpr double kUpright = 1.570796326794897;        // pitch on the launcher: pi/2
+constexpr double kUpright = kHalfPi;                  // pitch on the launcher
 constexpr double kPullOutPitch = 0.1963495408493621;  // pi/16: low enough to test the pull-out
-constexpr double kCruiseSpeed = 1227.6;               // yd/s the missile accelerates toward
-constexpr double kMaxPipAlt = 26666.66666666667;      // 80,000 ft
+constexpr double kCruiseSpeed = kMissileCruiseSpeed;  // yd/s the missile accelerates toward
 constexpr double kDestroyedX = 500000.0;  // far enough out for the aircraft to be replaced
 
 constexpr int kMissRow = 41;
@@ -40,19 +39,19 @@ double WrapAngle(double angle) {
 // The engaged aircraft's slot, or -1 when none is engaged: slot 0 is never
 // an aircraft and must keep its zero entries.
 int EngagedSlot() {
-  const int slot = State.TargetTracked;
+  const int slot = Model.TargetTracked;
   return slot >= 1 && slot < kTargetSlots ? slot : -1;
 }
 
 // The missile closes one hundredth of its gap to cruise speed per tick.
 void Accelerate() {
-  if (State.MissileSpeed < kCruiseSpeed)
-    State.MissileSpeed = State.MissileSpeed - 0.01 * State.MissileSpeed + 12.276;
+  if (Model.MissileSpeed < kCruiseSpeed)
+    Model.MissileSpeed = Model.MissileSpeed - 0.01 * Model.MissileSpeed + 12.276;
 }
 
 void StartGyroSettling() {
-  State.SteerLateral = 0.0;
-  State.SteerVertical = 0.0;
+  Model.SteerLateral = 0.0;
+  Model.SteerVertical = 0.0;
   // The last flight's miss distance goes under 64 blanks.
   SetColors(0xFFFFFF, -1);
   SetTextPosition(kMissRow, kMissColumn);
@@ -61,55 +60,55 @@ void StartGyroSettling() {
 
 void GuideDive() {
   Accelerate();
-  State.SteerLateral = 0.0;
-  State.SteerVertical = -9.0;
-  if (State.MissilePitch < kPullOutPitch) {
+  Model.SteerLateral = 0.0;
+  Model.SteerVertical = -9.0;
+  if (Model.MissilePitch < kPullOutPitch) {
     // Where would the present path end under a steady half-g droop?
-    const double t = State.TimeToIntercept;
+    const double t = Model.TimeToIntercept;
     const double arrival =
-        State.MissileAlt + std::sin(State.MissilePitch) * State.MissileSpeed * t - 2.5 * (t * t);
-    if (arrival < State.PipAlt) {
-      State.MissilePhase = kPhaseCruise;
-      State.SteerVertical = -0.5;
+        Model.MissileAlt + std::sin(Model.MissilePitch) * Model.MissileSpeed * t - 2.5 * (t * t);
+    if (arrival < Model.PipAlt) {
+      Model.MissilePhase = FlightPhase::Cruise;
+      Model.SteerVertical = -0.5;
     }
   }
-  if (State.TimeToIntercept < 1.0) {
-    State.MissilePhase = kPhaseBurst;
-    State.BurstTimer = 0.0;
+  if (Model.TimeToIntercept < 1.0) {
+    Model.MissilePhase = FlightPhase::Burst;
+    Model.BurstTimer = 0.0;
   }
 }
 
 // Re-solves the intercept from the missile's own position and course.
 void ResolveInFlight() {
-  State.SolverTime = State.TimeToIntercept;
+  Model.SolverTime = Model.TimeToIntercept;
   for (int k = 0; k < 5; ++k) {
-    State.PredX = State.TrackX + State.SolverTime * State.TrackVX;
-    State.PredY = State.TrackY + State.SolverTime * State.TrackVY;
-    const double dx = State.PredX - State.MissileX;
-    const double dy = State.PredY - State.MissileY;
-    State.PredRange = std::sqrt(dx * dx + dy * dy);
-    State.PredAz = std::atan2(dy, dx);
-    State.MissileReach = State.SolverTime * State.MissileSpeed;
-    State.SolverAz = std::atan2(State.MissileVY, State.MissileVX);
+    Model.PredX = Model.TrackX + Model.SolverTime * Model.TrackVX;
+    Model.PredY = Model.TrackY + Model.SolverTime * Model.TrackVY;
+    const double dx = Model.PredX - Model.MissileX;
+    const double dy = Model.PredY - Model.MissileY;
+    Model.PredRange = std::sqrt(dx * dx + dy * dy);
+    Model.PredAz = std::atan2(dy, dx);
+    Model.MissileReach = Model.SolverTime * Model.MissileSpeed;
+    Model.SolverAz = std::atan2(Model.MissileVY, Model.MissileVX);
     if (k % 2 == 0)
-      State.SolverAz = State.SolverAz + (State.PredAz - State.SolverAz) / 2;
+      Model.SolverAz = Model.SolverAz + (Model.PredAz - Model.SolverAz) / 2;
     else
-      State.SolverTime =
-          State.SolverTime + (State.PredRange - State.MissileReach) / State.MissileSpeed / 2;
-    State.SolverAz = WrapAngle(State.SolverAz);
+      Model.SolverTime =
+          Model.SolverTime + (Model.PredRange - Model.MissileReach) / Model.MissileSpeed / 2;
+    Model.SolverAz = WrapAngle(Model.SolverAz);
   }
 }
 
 // The time to intercept follows the solution at a limited rate and never
 // goes up, so a jumpy solution cannot hold the burst off.
 void CountDownToIntercept() {
-  const double tti = State.TimeToIntercept;
-  if (tti - 0.075 < State.SolverTime)
-    State.TimeToIntercept = tti - 0.075;
-  else if (tti - 0.125 > State.SolverTime)
-    State.TimeToIntercept = tti - 0.125;
+  const double tti = Model.TimeToIntercept;
+  if (tti - 0.075 < Model.SolverTime)
+    Model.TimeToIntercept = tti - 0.075;
+  else if (tti - 0.125 > Model.SolverTime)
+    Model.TimeToIntercept = tti - 0.125;
   else
-    State.TimeToIntercept = State.SolverTime;
+    Model.TimeToIntercept = Model.SolverTime;
 }
 
 void GuideCruise() {
@@ -117,36 +116,34 @@ void GuideCruise() {
   ResolveInFlight();
   CountDownToIntercept();
 
-  State.PipX = State.PredX;
-  State.PipY = State.PredY;
-  State.PipAlt = State.TrackAlt + State.TimeToIntercept * State.TrackVZ;
-  if (State.PipAlt < 1.0) State.PipAlt = 1.0;
-  if (State.PipAlt > kMaxPipAlt) State.PipAlt = kMaxPipAlt;
+  Model.PipX = Model.PredX;
+  Model.PipY = Model.PredY;
+  Model.PipAlt = ClampInterceptAltitude(Model.TrackAlt + Model.TimeToIntercept * Model.TrackVZ);
 
-  if (State.TimeToIntercept < 1.0) {
-    State.MissilePhase = kPhaseBurst;
-    State.BurstSnapPending = 1.0;
-    State.BurstTimer = 0.0;
+  if (Model.TimeToIntercept < 1.0) {
+    Model.MissilePhase = FlightPhase::Burst;
+    Model.BurstSnapPending = 1.0;
+    Model.BurstTimer = 0.0;
     return;
   }
 
   // The scaled error wraps, so an error past about 36 degrees turns the
   // other way.
-  State.SteerLateral = WrapAngle(10.0 * (State.SolverAz - State.PredAz));
+  Model.SteerLateral = WrapAngle(10.0 * (Model.SolverAz - Model.PredAz));
 
   // Mean climb correction that meets the intercept altitude on a path
   // drooping at 5 yd/s/s.
-  const double t = State.TimeToIntercept;
-  double order = (State.PipAlt + 2.5 * (t * t) - t * State.MissileVZ - State.MissileAlt) / t;
+  const double t = Model.TimeToIntercept;
+  double order = (Model.PipAlt + 2.5 * (t * t) - t * Model.MissileVZ - Model.MissileAlt) / t;
   if (order < -9.0) order = -9.0;
   if (order > 9.0) order = 9.0;
-  State.SteerVertical = order;
+  Model.SteerVertical = order;
 }
 
 void ShowMissDistance() {
-  const double mx = std::nearbyint(std::fabs(State.TrackX - State.MissileX) / 60);
-  const double my = std::nearbyint(std::fabs(State.TrackY - State.MissileY) / 60);
-  const double mz = std::nearbyint(std::fabs(State.TrackAlt - State.MissileAlt) / 60);
+  const double mx = std::nearbyint(std::fabs(Model.TrackX - Model.MissileX) / 60);
+  const double my = std::nearbyint(std::fabs(Model.TrackY - Model.MissileY) / 60);
+  const double mz = std::nearbyint(std::fabs(Model.TrackAlt - Model.MissileAlt) / 60);
   // Whole numbers: the sum of squares is exact in a double for any miss
   // that fits on the screen.
   const double mr = std::nearbyint(std::sqrt(mx * mx + my * my + mz * mz));
@@ -159,132 +156,132 @@ void ShowMissDistance() {
 }
 
 void RunBurst() {
-  if (State.TimeToIntercept > -0.01) State.TimeToIntercept -= kTick;
+  if (Model.TimeToIntercept > -0.01) Model.TimeToIntercept -= kTick;
 
-  if (State.TimeToIntercept > 0) {
+  if (Model.TimeToIntercept > 0) {
     // Until the intercept moment the track coasts on and the distance between
     // it and the burst point is read out.
-    State.TrackX += kTick * State.TrackVX;
-    State.TrackY += kTick * State.TrackVY;
-    State.TrackAlt += kTick * State.TrackVZ;
-    State.MissileX += kTick * State.MissileVX;
-    State.MissileY += kTick * State.MissileVY;
-    State.MissileAlt += kTick * State.MissileVZ;
+    Model.TrackX += kTick * Model.TrackVX;
+    Model.TrackY += kTick * Model.TrackVY;
+    Model.TrackAlt += kTick * Model.TrackVZ;
+    Model.MissileX += kTick * Model.MissileVX;
+    Model.MissileY += kTick * Model.MissileVY;
+    Model.MissileAlt += kTick * Model.MissileVZ;
     ShowMissDistance();
-  } else if (State.BurstSnapPending != 0) {
-    State.MissileX = State.TrackX;
-    State.MissileY = State.TrackY;
-    State.MissileAlt = State.TrackAlt;
-    State.BurstSnapPending = 0.0;
+  } else if (Model.BurstSnapPending != 0) {
+    Model.MissileX = Model.TrackX;
+    Model.MissileY = Model.TrackY;
+    Model.MissileAlt = Model.TrackAlt;
+    Model.BurstSnapPending = 0.0;
   }
 
-  State.BurstTimer += kTick;
+  Model.BurstTimer += kTick;
   const int slot = EngagedSlot();
-  if (State.BurstTimer > 7.0) {
-    if (slot >= 0) State.TargetX[static_cast<std::size_t>(slot)] = kDestroyedX;
-    State.MissilePhase = kPhaseReady;
-    State.TargetTracked = 0;
-    State.TargetDesignated = 0;
-    State.ComputerSettled = 0;
-    State.BurstClutter = 1.0;
-  } else if (State.BurstTimer > 1.0) {
+  if (Model.BurstTimer > 7.0) {
+    if (slot >= 0) Model.TargetX[static_cast<std::size_t>(slot)] = kDestroyedX;
+    Model.MissilePhase = FlightPhase::Ready;
+    Model.TargetTracked = 0;
+    Model.TargetDesignated = 0;
+    Model.ComputerSettled = 0;
+    Model.BurstClutter = 1.0;
+  } else if (Model.BurstTimer > 1.0) {
     // The debris slows and drifts, and clutters the tracking radar.
     if (slot >= 0) {
       const auto at = static_cast<std::size_t>(slot);
-      State.TargetVX[at] *= 0.96;
-      State.TargetVY[at] *= 0.96;
-      State.TargetVZ[at] *= 0.96;
+      Model.TargetVX[at] *= 0.96;
+      Model.TargetVY[at] *= 0.96;
+      Model.TargetVZ[at] *= 0.96;
     }
-    State.BurstClutter = 1 + NextRandom(1);
-    State.SteerVertical = 0.0;
-    State.SteerLateral = 0.0;
+    Model.BurstClutter = 1 + NextRandom(1);
+    Model.SteerVertical = 0.0;
+    Model.SteerLateral = 0.0;
   }
 }
 
 void PlaceOnLauncher() {
-  State.MissileFlightTime = 0.0;
-  State.GyroSettleTimer = 0.0;
-  if (State.FireCommand != 0) {
-    State.MissilePhase = kPhaseSettleGyro;
-    State.LauncherNumber += 1;
+  Model.MissileFlightTime = 0.0;
+  Model.GyroSettleTimer = 0.0;
+  if (Model.FireCommand != 0) {
+    Model.MissilePhase = FlightPhase::SettleGyro;
+    Model.LauncherNumber += 1;
   }
-  State.MissileX = 14 * State.LauncherNumber + 15 * State.SectionNumber + 876;
-  State.MissileY = 0.0;
-  State.MissileAlt = 0.0;
-  State.MissileVX = 0.0;
-  State.MissileVY = 0.0;
-  State.MissileVZ = 0.0;
-  State.MissilePitch = kUpright;
+  Model.MissileX = 14 * Model.LauncherNumber + 15 * Model.SectionNumber + 876;
+  Model.MissileY = 0.0;
+  Model.MissileAlt = 0.0;
+  Model.MissileVX = 0.0;
+  Model.MissileVY = 0.0;
+  Model.MissileVZ = 0.0;
+  Model.MissilePitch = kUpright;
 }
 
 void SettleGyros() {
-  State.GyroSettleTimer += kTick;
-  State.TimeToIntercept -= kTick;
-  if (State.GyroSettleTimer > 1.99) State.MissilePhase = kPhaseBoost;
+  Model.GyroSettleTimer += kTick;
+  Model.TimeToIntercept -= kTick;
+  if (Model.GyroSettleTimer > 1.99) Model.MissilePhase = FlightPhase::Boost;
 }
 
 void Boost() {
-  State.MissileVZ += 25;
-  State.MissileAlt += kTick * State.MissileVZ;
-  State.MissileFlightTime += kTick;
-  State.TimeToIntercept -= kTick;
-  if (State.MissileFlightTime > 3.49) State.MissilePhase = kPhaseRollStab;
+  Model.MissileVZ += 25;
+  Model.MissileAlt += kTick * Model.MissileVZ;
+  Model.MissileFlightTime += kTick;
+  Model.TimeToIntercept -= kTick;
+  if (Model.MissileFlightTime > 3.49) Model.MissilePhase = FlightPhase::RollStab;
 }
 
 void StabiliseRoll() {
-  State.MissileAlt += kTick * State.MissileVZ;
-  State.MissileFlightTime += kTick;
-  State.TimeToIntercept -= kTick;
-  if (State.MissileFlightTime > 4.99) {
-    State.MissilePhase = kPhaseDive;
-    State.MissileSpeed = State.MissileVZ;
+  Model.MissileAlt += kTick * Model.MissileVZ;
+  Model.MissileFlightTime += kTick;
+  Model.TimeToIntercept -= kTick;
+  if (Model.MissileFlightTime > 4.99) {
+    Model.MissilePhase = FlightPhase::Dive;
+    Model.MissileSpeed = Model.MissileVZ;
   }
 }
 
 // Dive and cruise: the steering orders turn the flight path, then the
 // missile moves one tick along it.
 void FlyGuided() {
-  const double s = kTick * State.MissileSpeed;
-  State.MissilePitch += std::atan2(0.15 * State.SteerVertical, s);
-  State.MissileHeading -= std::atan2(0.05 * State.SteerLateral, s);
-  State.MissileHeading = WrapAngle(State.MissileHeading);
-  const double h = std::cos(State.MissilePitch) * s;
-  if (State.TimeToIntercept < 3.0) {
+  const double s = kTick * Model.MissileSpeed;
+  Model.MissilePitch += std::atan2(0.15 * Model.SteerVertical, s);
+  Model.MissileHeading -= std::atan2(0.05 * Model.SteerLateral, s);
+  Model.MissileHeading = WrapAngle(Model.MissileHeading);
+  const double h = std::cos(Model.MissilePitch) * s;
+  if (Model.TimeToIntercept < 3.0) {
     // Too close to steer: the last moments are flown straight.
-    State.MissileX += kTick * State.MissileVX;
-    State.MissileY += kTick * State.MissileVY;
-    State.MissileAlt += kTick * State.MissileVZ;
+    Model.MissileX += kTick * Model.MissileVX;
+    Model.MissileY += kTick * Model.MissileVY;
+    Model.MissileAlt += kTick * Model.MissileVZ;
   } else {
-    const double dx = std::cos(State.MissileHeading) * h;
-    const double dy = std::sin(State.MissileHeading) * h;
-    const double dz = std::sin(State.MissilePitch) * s;
-    State.MissileX += dx;
-    State.MissileY += dy;
-    State.MissileAlt += dz;
-    State.MissileVX = dx / kTick;
-    State.MissileVY = dy / kTick;
-    State.MissileVZ = dz / kTick;
+    const double dx = std::cos(Model.MissileHeading) * h;
+    const double dy = std::sin(Model.MissileHeading) * h;
+    const double dz = std::sin(Model.MissilePitch) * s;
+    Model.MissileX += dx;
+    Model.MissileY += dy;
+    Model.MissileAlt += dz;
+    Model.MissileVX = dx / kTick;
+    Model.MissileVY = dy / kTick;
+    Model.MissileVZ = dz / kTick;
   }
-  State.MissileFlightTime += kTick;
+  Model.MissileFlightTime += kTick;
   // The cruise counts down its own time to intercept.
-  if (State.MissilePhase != kPhaseCruise && State.MissilePhase != kPhaseBurst)
-    State.TimeToIntercept -= kTick;
+  if (Model.MissilePhase != FlightPhase::Cruise && Model.MissilePhase != FlightPhase::Burst)
+    Model.TimeToIntercept -= kTick;
 }
 
 }  // namespace
 
 void UpdateFlightPhase() {
-  switch (State.MissilePhase) {
-    case kPhaseSettleGyro:
+  switch (Model.MissilePhase) {
+    case FlightPhase::SettleGyro:
       StartGyroSettling();
       break;
-    case kPhaseDive:
+    case FlightPhase::Dive:
       GuideDive();
       break;
-    case kPhaseCruise:
+    case FlightPhase::Cruise:
       GuideCruise();
       break;
-    case kPhaseBurst:
+    case FlightPhase::Burst:
       RunBurst();
       break;
     default:  // boost and roll stabilisation fly unguided
@@ -293,27 +290,27 @@ void UpdateFlightPhase() {
 }
 
 void FlyMissile() {
-  switch (State.MissilePhase) {
-    case kPhaseReady:
+  switch (Model.MissilePhase) {
+    case FlightPhase::Ready:
       PlaceOnLauncher();
       break;
-    case kPhaseSettleGyro:
+    case FlightPhase::SettleGyro:
       SettleGyros();
       break;
-    case kPhaseBoost:
+    case FlightPhase::Boost:
       Boost();
       break;
-    case kPhaseRollStab:
+    case FlightPhase::RollStab:
       StabiliseRoll();
       break;
-    case kPhaseDive:
-    case kPhaseCruise:
+    case FlightPhase::Dive:
+    case FlightPhase::Cruise:
       FlyGuided();
       break;
-    case kPhaseBurst:
-      State.MissileVX = 0.0;
-      State.MissileVY = 0.0;
-      State.MissileVZ = 0.0;
+    case FlightPhase::Burst:
+      Model.MissileVX = 0.0;
+      Model.MissileVY = 0.0;
+      Model.MissileVZ = 0.0;
       break;
     default:
       break;

@@ -2,18 +2,28 @@
 // The battery's missile: launch, gyro settling, boost, roll stabilisation,
 // dive, half-g cruise with in-flight guidance, and the burst.
 
+#include "display/angles.h"
+
 namespace vorn {
 
-inline constexpr int kPhaseReady = 0;
-inline constexpr int kPhaseSettleGyro = 1;
-inline constexpr int kPhaseBoost = 2;
-inline constexpr int kPhaseRollStab = 3;
-inline constexpr int kPhaseDive = 4;
-inline constexpr int kPhaseCruise = 5;
-inline constexpr int kPhaseBurst = 6;
+// The missile's phases in the order it flies them; the numbers are the
+// phase numbers the console has always used.
+enum class FlightPhase : int {
+  Ready = 0,
+  SettleGyro = 1,
+  Boost = 2,
+  RollStab = 3,
+  Dive = 4,
+  Cruise = 5,
+  Burst = 6,
+};
+
+// The missile's mean speed on the way out, yd/s: the speed it accelerates
+// toward in flight, and the fly-out law the computer solves with.
+inline constexpr double kMissileCruiseSpeed = 1227.6;
 
 struct MissileState {
-  int MissilePhase = kPhaseReady;
+  FlightPhase MissilePhase = FlightPhase::Ready;
   double MissileX = 0.0;
   double MissileY = 0.0;
   double MissileAlt = 0.0;
@@ -21,7 +31,7 @@ struct MissileState {
   double MissileVY = 0.0;
   double MissileVZ = 0.0;
   double MissileHeading = 0.0;
-  double MissilePitch = 1.570796326794897;  // pi/2: upright on the launcher
+  double MissilePitch = kHalfPi;  // upright on the launcher
   double MissileSpeed = 0.0;
   double MissileFlightTime = 0.0;
   double GyroSettleTimer = 0.0;

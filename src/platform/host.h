@@ -79,7 +79,7 @@ struct Region {
 struct Frame {
   int Width = 0;
   int Height = 0;
-  int BitsPerPixel = 16;  // 16: 5-6-5 pixels; 32: 0x00RRGGBB pixels
+  int BitsPerPixel = 16;         // 16: 5-6-5 pixels; 32: 0x00RRGGBB pixels
   const void* Pixels = nullptr;  // row by row, Width pixels to a row
   // What changed since the last frame handed over: the whole canvas after
   // the screen was opened anew (a new size or depth), otherwise the changed
@@ -95,10 +95,15 @@ class Host {
   // Seconds on a monotonic clock; only differences matter.
   virtual double Clock() = 0;
 
-  // Waits up to `seconds`, handing whatever input arrives meanwhile to
-  // `input`; may return early once input has arrived. The window (or page)
-  // keeps answering while it waits. A wait of 0 only takes pending input.
+  // Waits `seconds`, handing whatever input arrives meanwhile to `input`;
+  // may return early once input has arrived. The window (or page) keeps
+  // answering while it waits. A wait of 0 only takes pending input.
   virtual void Wait(double seconds, InputSink& input) = 0;
+
+  // The same until the clock has passed `clock` (a reading of Clock()); a
+  // time already past only takes pending input. The host measures the time
+  // left itself, so the console's reading of the clock stays its own.
+  virtual void WaitUntil(double clock, InputSink& input) = 0;
 
   // Shows the frame's changed rectangles. The pixels are only read during
   // the call.

@@ -10,30 +10,25 @@
 #include <immintrin.h>
 #endif
 
-#include "app/console_state.h"
+#include "display/angles.h"
 #include "display/canvas.h"
 #include "display/services.h"
+#include "model/ppi_geometry.h"
+#include "radar/radar_state.h"
 
 namespace vorn {
 
 namespace {
 
-constexpr double kSweepStep = 0.00174532925199433;  // 0.1 degree
-constexpr double kSweepWrap = -3.140719988963796;   // -(pi - 0.05 degree)
-constexpr double kPi = 3.141592653589793;
-constexpr double kSixtyDegrees = 1.047197551196598;
-constexpr double kHundredTwentyDegrees = 2.094395102393195;
-constexpr double kOneDegree = 0.0174532925199433;
-constexpr double kTenDegrees = 0.174532925199433;
-constexpr double kTwentyDegrees = 0.349065850398866;
+constexpr double kSweepStep = 0.00174532925199433;       // 0.1 degree
+constexpr double kSweepWrap = -3.140719988963796;        // -(pi - 0.05 degree)
 constexpr double kSectorsPerRadian = 42.97183463481173;  // 135 / pi: sectors 4/3 degree wide
-constexpr double kYardsPerPixel = 1500.0;
-constexpr double kFade = 0.92;        // brightness kept by each decay beam
+constexpr double kFade = 0.92;                           // brightness kept by each decay beam
 constexpr double kNoiseScale = 76.5;  // noise brightness at the centre, before the taper
 constexpr int kEchoBrightness = 225;
 constexpr int kMarkerBrightness = 255;
-constexpr int kScreenLeft = 65;     // screen x of grid column 0
-constexpr int kScreenBottom = 970;  // screen y of grid row 0 (grid y grows upwards)
+constexpr int kScreenLeft = kPpiLeft;      // screen x of grid column 0
+constexpr int kScreenBottom = kPpiBottom;  // screen y of grid row 0 (grid y grows upwards)
 
 // The radial samples of a beam: r = 2.0, 2.8, ... while r <= 200, accumulated
 // in double exactly as the beam walks outwards.
@@ -106,40 +101,40 @@ void ComputeBeamCells(double c, double s, BeamCells& ahead, BeamCells& behind) {
 }
 
 void BuildColourTable() {
-  const int bits = State.Canvas.BitsPerPixel;
-  if (bits == State.PpiColourBits) return;
+  const int bits = Radar.Canvas.BitsPerPixel;
+  if (bits == Radar.PpiColourBits) return;
   for (int n = 0; n < 256; ++n)
-    State.PpiColours[static_cast<std::size_t>(n)] = ConvertColour(n << 16 | n << 8);
-  State.PpiColourBits = bits;
+    Radar.PpiColours[static_cast<std::size_t>(n)] = ConvertColour(n << 16 | n << 8);
+  Radar.PpiColourBits = bits;
 }
 
 void FindTrackSector() {
-  if (std::fabs(State.SweepAngle - State.TrackAz) < kTenDegrees) {
-    State.TrackNear = 1;
-    State.TrackSector = std::floor(State.SweepAngle * kSectorsPerRadian) ==
-                                std::floor(State.TrackAz * kSectorsPerRadian)
+  if (std::fabs(Radar.SweepAngle - Radar.TrackAz) < kTenDegrees) {
+    Radar.TrackNear = 1;
+    Radar.TrackSector = std::floor(Radar.SweepAngle * kSectorsPerRadian) ==
+                                std::floor(Radar.TrackAz * kSectorsPerRadian)
                             ? 1
                             : 0;
   } else {
-    State.TrackNear = 0;
+    Radar.TrackNear = 0;
   }
 }
 
 // The echoes and IFF replies under the live beam. Angle differences are not
 // wrapped: arcs of aircraft near due west are cut at the +-180 degree seam.
 void FindEchoes() {
-  State.EchoCount = 0;
-  State.IffCount = 0;
+  Radar.EchoCount = 0;
+  Radar.IffCount = 0;
   for (std::size_t i = 1; i < kTargetSlots; ++i) {
-    const double d = std::fabs(State.TargetAz[i] - State.SweepAngle);
-    const double range = State.TargetSlantRange[i];
+    const double d = std::fabs(Radar.TargetAz[i] - Radar.SweepAngle);
+    const double range = Radar.TargetSlantRange[i];
     // The arc's half-width in degrees shrinks with range.
     if (d < kTenDegrees && d < kOneDegree * (27.0 - 2.0 * std::log(range)))
-      State.EchoRadii[static_cast<std::size_t>(State.EchoCount++)] =
+      Radar.EchoRadii[static_cast<std::size_t>(Radar.EchoCount++)] =
           static_cast<int>(std::floor(200.0 * range / 300000.0));
-    if (d < kTwentyDegrees && State.IffMode1 == 1 && State.TargetIffResponder[i] == 1.0 &&
+    if (d < kTwentyDegrees && Radar.IffMode1 == 1 && Radar.TargetIffResponder[i] == 1.0 &&
         d < kOneDegree * (35.0 - 2.0 * std::log(range)))
-      State.IffRadii[static_cast<std::size_t>(State.IffCount++)] =
+      Radar.IffRadii[static_cast<std::size_t>(Radar.IffCount++)] =
           static_cast<int>(std::floor(200.0 * range / 300000.0 + 8.0));
   }
 }
@@ -148,14 +143,14 @@ void FindEchoes() {
 // -1 where the noise stands.
 int ForcedBrightness(double r) {
   int n = -1;
-  for (int j = 0; j < State.EchoCount; ++j)
-    if (std::fabs(r - State.EchoRadii[static_cast<std::size_t>(j)]) < 2.0) n = kEchoBrightness;
-  for (int j = 0; j < State.IffCount; ++j)
-    if (std::fabs(r - State.IffRadii[static_cast<std::size_t>(j)]) < 2.0) n = kEchoBrightness;
-  if (State.TrackNear != 0) {
-    const double t = State.TtrRange / kYardsPerPixel;
+  for (int j = 0; j < Radar.EchoCount; ++j)
+    if (std::fabs(r - Radar.EchoRadii[static_cast<std::size_t>(j)]) < 2.0) n = kEchoBrightness;
+  for (int j = 0; j < Radar.IffCount; ++j)
+    if (std::fabs(r - Radar.IffRadii[static_cast<std::size_t>(j)]) < 2.0) n = kEchoBrightness;
+  if (Radar.TrackNear != 0) {
+    const double t = Radar.TtrRange / kPpiYardsPerPixel;
     if (std::floor(r) == std::floor(t)) n = kMarkerBrightness;
-    if (std::fabs(t - r) < 15.0 && State.TrackSector != 0) n = kMarkerBrightness;
+    if (std::fabs(t - r) < 15.0 && Radar.TrackSector != 0) n = kMarkerBrightness;
   }
   return n;
 }
@@ -269,7 +264,7 @@ struct Phosphor {
     std::uint32_t* const plots = Plots.data();
     int count = PlotCount;
     const bool anyForced = AnyForced;
-    RandomGenerator random = State.Random;
+    RandomGenerator random = Radar.Random;
     ForEachSample(SelectSamples(cells, grid, -1), [&](std::size_t sample) {
       const std::int32_t at = cells[sample];
       const double u = random.Next();
@@ -285,7 +280,7 @@ struct Phosphor {
       cell.Phase = 0;
       plots[count++] = Plot(at, n);
     });
-    State.Random = random;
+    Radar.Random = random;
     PlotCount = count;
   }
 
@@ -310,9 +305,10 @@ struct Phosphor {
 }  // namespace
 
 void StepPpiSweep() {
-  State.SweepAngle = State.SweepAngle - kSweepStep;
-  if (State.SweepAngle < kSweepWrap) State.SweepAngle = kPi;
-  const double a = State.SweepAngle;
+  ++Radar.SweepSteps;
+  Radar.SweepAngle = Radar.SweepAngle - kSweepStep;
+  if (Radar.SweepAngle < kSweepWrap) Radar.SweepAngle = kPi;
+  const double a = Radar.SweepAngle;
 
   // Three direction pairs, each a beam and the one opposite it: the live
   // beam and decay beam 3 (+180), decay beams 5 (-60) and 2 (+120), decay
@@ -328,8 +324,8 @@ void StepPpiSweep() {
   BuildColourTable();
 
   PlotList plots;
-  Phosphor phosphor{State.PpiCells.data(),
-                    State.EchoCount > 0 || State.IffCount > 0 || State.TrackNear != 0, plots};
+  Phosphor phosphor{Radar.PpiCells.data(),
+                    Radar.EchoCount > 0 || Radar.IffCount > 0 || Radar.TrackNear != 0, plots};
   // The beams are taken one after the other, each outwards from the centre.
   // That gives the same picture as going outwards once with all six beams
   // at each radius: two beams of a step never share a cell (beams 60 degrees
@@ -345,23 +341,24 @@ void StepPpiSweep() {
   phosphor.Fade(beam4, 3);
   phosphor.Fade(beam1, 0);
 
-  CanvasState& canvas = State.Canvas;
-  const std::uint32_t* colours = State.PpiColours.data();
+  CanvasState& canvas = Radar.Canvas;
+  const std::uint32_t* colours = Radar.PpiColours.data();
   if (canvas.BitsPerPixel == 16 && canvas.Width >= kScreenLeft + kPpiGridSize &&
       canvas.Height > kScreenBottom) {
     // The scope lies wholly on the console canvas: the pixels are stored as
     // PutPixel would, without testing the bounds and the depth each time.
     std::uint16_t* const pixels = canvas.Pixels16.data();
-    std::uint8_t* const rows = canvas.RowChanged.data();
+    std::uint8_t* const tiles = canvas.TileChanged.data();
+    const auto tileColumns = static_cast<std::size_t>(canvas.TileColumns);
     const auto width = static_cast<std::size_t>(canvas.Width);
     for (int i = 0; i < phosphor.PlotCount; ++i) {
       const std::uint32_t plot = plots[static_cast<std::size_t>(i)];
       const auto row = static_cast<std::size_t>(kScreenBottom - static_cast<int>(plot & 511));
-      pixels[row * width + kScreenLeft + (plot >> 9 & 511)] =
-          static_cast<std::uint16_t>(colours[plot >> kPlotShift]);
-      rows[row] = 1;
+      const std::size_t column = kScreenLeft + (plot >> 9 & 511);
+      pixels[row * width + column] = static_cast<std::uint16_t>(colours[plot >> kPlotShift]);
+      tiles[(row >> kTileHeightShift) * tileColumns + (column >> kTileWidthShift)] = 1;
     }
-    if (phosphor.PlotCount > 0) canvas.AnyRowChanged = true;
+    if (phosphor.PlotCount > 0) canvas.AnyChanged = true;
     return;
   }
   for (int i = 0; i < phosphor.PlotCount; ++i) {
@@ -372,18 +369,17 @@ void StepPpiSweep() {
 }
 
 void DrawPpiMarkings() {
-  constexpr double kThirtyDegrees = 0.5235987755982988;
   constexpr double kLastMark = 6.282185307179586;  // just short of a full turn
-  constexpr double kDegreesPerRadian = 57.29577951308231;
   // Bearings here are compass bearings, clockwise from north.
   for (double theta = 0.0; theta <= kLastMark; theta += kThirtyDegrees) {
     const double sn = std::sin(theta), cs = std::cos(theta);
-    DrawLine(static_cast<float>(std::nearbyint(265.0 + 210.0 * sn)),
-             static_cast<float>(std::nearbyint(770.0 - 210.0 * cs)),
-             static_cast<float>(std::nearbyint(265.0 + 220.0 * sn)),
-             static_cast<float>(std::nearbyint(770.0 - 220.0 * cs)), 0xFFFFFF, LineKind::Line);
-    const double ty = std::nearbyint(778.0 - 235.0 * cs);
-    const double tx = std::nearbyint(265.0 + 240.0 * sn);
+    constexpr double cx = kPpiCentreX, cy = kPpiCentreY;
+    DrawLine(static_cast<float>(std::nearbyint(cx + 210.0 * sn)),
+             static_cast<float>(std::nearbyint(cy - 210.0 * cs)),
+             static_cast<float>(std::nearbyint(cx + 220.0 * sn)),
+             static_cast<float>(std::nearbyint(cy - 220.0 * cs)), 0xFFFFFF, LineKind::Line);
+    const double ty = std::nearbyint(cy + 8.0 - 235.0 * cs);
+    const double tx = std::nearbyint(cx + 240.0 * sn);
     SetTextPosition(static_cast<int>(std::nearbyint(ty / 16.0)),
                     static_cast<int>(std::nearbyint(tx / 8.0)));
     PrintText(std::to_string(static_cast<int>(std::floor(theta * kDegreesPerRadian + 0.01))), true);

@@ -29,7 +29,8 @@ struct PpiPhosphor {
 };
 
 struct PpiState {
-  double SweepAngle = 0.0;  // the live beam, radians counter-clockwise from east
+  double SweepAngle = 0.0;      // the live beam, radians counter-clockwise from east
+  std::int64_t SweepSteps = 0;  // steps taken since start, for measurements
   // Phosphor brightness and decay phase of each scope pixel, indexed by
   // PpiCell(x, y), grid y growing northwards. The two lie side by side, so
   // the sweep's scattered reads and writes of a pixel touch one cache line.

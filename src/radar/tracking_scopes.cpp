@@ -4,10 +4,11 @@
 #include <cmath>
 #include <string_view>
 
-#include "app/console_state.h"
+#include "display/angles.h"
 #include "display/canvas.h"
 #include "display/picture.h"
 #include "display/services.h"
+#include "radar/radar_state.h"
 
 namespace vorn {
 
@@ -19,8 +20,7 @@ constexpr int kBlack = 0x000000;
 constexpr double kRefreshPeriod = 0.2;  // read-outs, gate range and the MTR trace
 constexpr double kFirstRefreshDelay = 0.1;
 constexpr double kYardsPerColumn = 495.0;  // range scale of both traces outside the gate
-constexpr double kRadiansToDegrees = 57.29577951308231;
-constexpr double kTwoPi = 6.283185307179586;
+constexpr double kRadiansToDegrees = kDegreesPerRadian;
 
 // The TTR holds its target out to 200,000 yards; when it loses it the gate
 // is parked just inside that range. It never closes in below 8000 yards.
@@ -64,8 +64,8 @@ void PrintReadout(int row, std::string_view picture, double value) {
 }
 
 void DrawMtrSegments(int colour) {
-  const auto& xs = State.MtrTraceX;
-  const auto& ys = State.MtrTraceY;
+  const auto& xs = Radar.MtrTraceX;
+  const auto& ys = Radar.MtrTraceY;
   for (std::size_t i = 0; i + 1 < xs.size(); ++i) {
     DrawLine(static_cast<float>(kMtrLeft + xs[i]), static_cast<float>(kMtrBaseline + ys[i]),
              static_cast<float>(kMtrLeft + xs[i + 1]), static_cast<float>(kMtrBaseline + ys[i + 1]),
@@ -76,7 +76,7 @@ void DrawMtrSegments(int colour) {
 // The 0.2 s refresh: fixed marks, the MTR scope, the TTR read-outs, and the
 // gate following the designated target.
 void RefreshScopes() {
-  State.NextScopeTime = State.NextScopeTime + kRefreshPeriod;
+  Radar.NextScopeTime = Radar.NextScopeTime + kRefreshPeriod;
 
   DrawLine(770, 800, 772, 801, kTraceGreen, LineKind::FilledBox);
   DrawLine(773, 730, 773, 800, kTraceGreen, LineKind::Line);
@@ -84,33 +84,33 @@ void RefreshScopes() {
   DrawMtrScope();
 
   // Compass bearing: atan2 of east over north, 0..2 pi.
-  double azimuth = std::atan2(State.TrackX, State.TrackY);
+  double azimuth = std::atan2(Radar.TrackX, Radar.TrackY);
   if (azimuth < 0.0) azimuth = azimuth + kTwoPi;
   PrintReadout(44, "TTR Az      ###.# ", azimuth * kRadiansToDegrees);
   const double elevation = std::atan2(
-      State.TrackAlt, std::sqrt(State.TrackX * State.TrackX + State.TrackY * State.TrackY));
+      Radar.TrackAlt, std::sqrt(Radar.TrackX * Radar.TrackX + Radar.TrackY * Radar.TrackY));
   PrintReadout(45, "TTR EL      ###.# ", elevation * kRadiansToDegrees);
-  PrintReadout(46, "TTR RG  ###,### ", State.TtrRange);
+  PrintReadout(46, "TTR RG  ###,### ", Radar.TtrRange);
 
-  if (State.TtrRange > kTtrMaxRange) {
+  if (Radar.TtrRange > kTtrMaxRange) {
     // Lost beyond the radar's reach: drop the track and the designation.
-    State.TargetTracked = 0;
-    State.ComputerSettled = 0;
-    State.TargetDesignated = 0;
-    State.TtrRange = kTtrParkedRange;
+    Radar.TargetTracked = 0;
+    Radar.ComputerSettled = 0;
+    Radar.TargetDesignated = 0;
+    Radar.TtrRange = kTtrParkedRange;
   } else {
-    State.TtrRange = State.TrackSlantRange;
+    Radar.TtrRange = Radar.TrackSlantRange;
   }
 }
 
 // Rebuilds one random column of the TTR trace.
 void RedrawTtrColumn() {
-  const double level = State.TtrNoiseLevel;
+  const double level = Radar.TtrNoiseLevel;
   const int k =
       static_cast<int>(std::floor(NextRandom(1) * kTtrRandomColumns)) + kTtrFirstRandomColumn;
   const auto at = static_cast<std::size_t>(k);
-  auto& traceTop = State.TtrTraceTop;
-  auto& traceBottom = State.TtrTraceBottom;
+  auto& traceTop = Radar.TtrTraceTop;
+  auto& traceBottom = Radar.TtrTraceBottom;
   const float x = static_cast<float>(kTtrLeft + k);
 
   // Erase the old segment with a pixel to spare at each end.
@@ -122,7 +122,7 @@ void RedrawTtrColumn() {
 
   // Gate columns stay doubles: a far-out range must not overflow an int.
   const double column = k;
-  const double gateStartColumn = std::floor((State.TtrRange - kGateHalfYards) / kYardsPerColumn);
+  const double gateStartColumn = std::floor((Radar.TtrRange - kGateHalfYards) / kYardsPerColumn);
   const double gateEndColumn = gateStartColumn + kGateWidth;
   const double pipColumn = gateStartColumn + 25.0;
   if (column == gateStartColumn || column == gateEndColumn) {
@@ -134,7 +134,7 @@ void RedrawTtrColumn() {
     const double m = (static_cast<double>(traceTop[neighbour]) + traceBottom[neighbour]) / 2.0;
     double p = std::floor((NextRandom(1) * 80.0 - 40.0) * level) + kGateDepth;
     const double w = (kPipHalfWidth - std::abs(pipColumn - column)) / kPipHalfWidth;
-    if (w > 0.0 && State.TargetTracked != 0) p = p - kPipHeight * w;
+    if (w > 0.0 && Radar.TargetTracked != 0) p = p - kPipHeight * w;
     top = std::min(p, m);
     bottom = std::max(p, m);
   }
@@ -148,26 +148,26 @@ void RedrawTtrColumn() {
 }  // namespace
 
 void UpdateTtrScope() {
-  if (State.ScopeClockSet == 0) {
-    State.NextScopeTime = State.Now + kFirstRefreshDelay;
-    State.ScopeClockSet = 1;
+  if (Radar.ScopeClockSet == 0) {
+    Radar.NextScopeTime = Radar.Now + kFirstRefreshDelay;
+    Radar.ScopeClockSet = 1;
   }
   // One refresh per call at most: a late one is made up on the next calls.
-  if (State.Now > State.NextScopeTime) RefreshScopes();
+  if (Radar.Now > Radar.NextScopeTime) RefreshScopes();
 
-  if (State.TtrRange < kTtrMinRange) State.TtrRange = kTtrMinRange;
+  if (Radar.TtrRange < kTtrMinRange) Radar.TtrRange = kTtrMinRange;
 
   // Full noise without a track; with one it falls off steeply as the target
   // closes in, and a burst's clutter adds to it.
-  State.TtrNoiseLevel = State.TargetTracked == 0 ? 1.0
-                                                 : std::pow(State.TtrRange / kTtrMaxRange, 4.0) +
-                                                       State.BurstClutter - 1.0;
+  Radar.TtrNoiseLevel = Radar.TargetTracked == 0 ? 1.0
+                                                 : std::pow(Radar.TtrRange / kTtrMaxRange, 4.0) +
+                                                       Radar.BurstClutter - 1.0;
 
   RedrawTtrColumn();
 }
 
 void DrawMtrScope() {
-  const double x = State.MissileX, y = State.MissileY, alt = State.MissileAlt;
+  const double x = Radar.MissileX, y = Radar.MissileY, alt = Radar.MissileAlt;
   double s = std::sqrt(y * y + x * x + alt * alt);
   // Beyond the radar's reach the range is shown and plotted at its limit
   // (a range that is no number too, so the pip column stays defined).
@@ -176,7 +176,7 @@ void DrawMtrScope() {
   SetTextPosition(56, 106);
   PrintText("Missile Tracking Radar Display", true);
 
-  if (State.MissileSelected != 0) {
+  if (Radar.MissileSelected != 0) {
     double azimuth = std::atan2(x, y) * kRadiansToDegrees;
     if (azimuth < 0.0) azimuth = azimuth + 360.0;
     PrintReadout(57, "MSL Az      ###.# ", azimuth);
@@ -191,10 +191,10 @@ void DrawMtrScope() {
   // with the pip rising from its floor, and the baseline again.
   const int c = static_cast<int>(std::floor(s / kYardsPerColumn)) + 25;
   const int gateLeft = std::max(0, c - 25);
-  const int pipRow = State.MissilePhase == kPhaseBurst ? 20 : -20;
-  State.MtrTraceX = {0, 0,      gateLeft, gateLeft, std::max(0, c - 10),
+  const int pipRow = Radar.MissilePhase == FlightPhase::Burst ? 20 : -20;
+  Radar.MtrTraceX = {0, 0,      gateLeft, gateLeft, std::max(0, c - 10),
                      c, c + 10, c + 25,   c + 25,   kMtrLastColumn};
-  State.MtrTraceY = {-70, 0, 0, 20, 20, pipRow, 20, 20, 0, 0};
+  Radar.MtrTraceY = {-70, 0, 0, 20, 20, pipRow, 20, 20, 0, 0};
   DrawMtrSegments(kTraceGreen);
 }
 

@@ -46,7 +46,7 @@ class EngagementTest : public test::ConsoleTest {
   // The aircraft's echo on the PPI.
   void ClickEcho(int slot) {
     const auto at = static_cast<std::size_t>(slot);
-    Click(test::PpiPixelX(State.TargetX[at]), test::PpiPixelY(State.TargetY[at]));
+    Click(PpiPixelX(State.TargetX[at]), PpiPixelY(State.TargetY[at]));
   }
 
   // Ticks until the condition holds; false if it did not within maxTicks.
@@ -91,19 +91,20 @@ TEST_F(EngagementTest, OperatorShootsDownAnAircraftWithTheMouseAlone) {
   ASSERT_EQ(State.AlertStatus, 3.0);
   Host().MoveMouse(620, 920, 1);
   Ticks(1);
-  EXPECT_EQ(State.MissilePhase, kPhaseSettleGyro);
+  EXPECT_EQ(State.MissilePhase, FlightPhase::SettleGyro);
   EXPECT_EQ(State.MissileX, 919.0);
   Host().MoveMouse(620, 920, 0);
   Ticks(1);
   EXPECT_EQ(State.FireCommand, 0);
 
   // Watch every phase to the end of the burst.
-  std::vector<int> phases = {State.MissilePhase};
+  std::vector<int> phases = {static_cast<int>(State.MissilePhase)};
   std::string missLine;
   const bool over = TickUntil(
       [&] {
-        if (State.MissilePhase != phases.back()) phases.push_back(State.MissilePhase);
-        if (State.MissilePhase == kPhaseBurst) missLine = ReadCanvasText(41, 70, 55);
+        const int phase = static_cast<int>(State.MissilePhase);
+        if (phase != phases.back()) phases.push_back(phase);
+        if (State.MissilePhase == FlightPhase::Burst) missLine = ReadCanvasText(41, 70, 55);
         return log_.JustDestroyed() != 0;
       },
       3000);
@@ -119,7 +120,7 @@ TEST_F(EngagementTest, OperatorShootsDownAnAircraftWithTheMouseAlone) {
   EXPECT_EQ(State.TargetX[kSlot], 500000.0);
   EXPECT_EQ(State.TargetDesignated, 0);
   EXPECT_EQ(State.ComputerSettled, 0);
-  EXPECT_EQ(State.MissilePhase, kPhaseReady);
+  EXPECT_EQ(State.MissilePhase, FlightPhase::Ready);
   EXPECT_EQ(State.MissileX, 919.0);
 
   // The next panel task puts a new hostile on the ring at the picture's edge.
@@ -136,7 +137,7 @@ TEST_F(EngagementTest, OperatorShootsDownAnAircraftWithTheMouseAlone) {
   ASSERT_NO_FATAL_FAILURE(EngageSlot(kSecondSlot));
   Host().MoveMouse(620, 920, 1);
   Ticks(1);
-  EXPECT_EQ(State.MissilePhase, kPhaseSettleGyro);
+  EXPECT_EQ(State.MissilePhase, FlightPhase::SettleGyro);
   EXPECT_EQ(State.LauncherNumber, 3.0);
   EXPECT_EQ(State.SectionNumber, 1.0);
   EXPECT_EQ(State.MissileX, 14 * 3 + 15 * 1 + 876.0);
@@ -151,13 +152,13 @@ TEST_F(EngagementTest, OperatorShootsDownAnAircraftWithTheMouseAlone) {
 
 TEST_F(EngagementTest, AutoCrewDestroysHostilesOneAfterAnotherAndNeverAFriend) {
   Click(820, 5);
-  ASSERT_EQ(State.OperatingMode, kModeAuto);
+  ASSERT_EQ(State.OperatingMode, Mode::Auto);
   ASSERT_EQ(run_.RunUntil(State.Now + 600.0), Transfer::None);
 
   EXPECT_GE(log_.Hostile(), 3) << "hostile aircraft destroyed in ten minutes";
   EXPECT_EQ(log_.Friendly(), 0);
   EXPECT_EQ(log_.FriendlyLaunches(), 0);
-  EXPECT_EQ(State.OperatingMode, kModeAuto);
+  EXPECT_EQ(State.OperatingMode, Mode::Auto);
 }
 
 // A click on an echo takes the highest slot under it, so a friendly flying
@@ -171,7 +172,7 @@ TEST_F(EngagementTest, AutoCrewHoldsFireWhenAFriendFliesBesideItsHostile) {
   State.TargetVX[5] = State.TargetVX[4];
   State.TargetVY[5] = State.TargetVY[4];
   Click(820, 5);
-  ASSERT_EQ(State.OperatingMode, kModeAuto);
+  ASSERT_EQ(State.OperatingMode, Mode::Auto);
   ASSERT_EQ(run_.RunUntil(State.Now + 200.0), Transfer::None);
   EXPECT_EQ(log_.FriendlyLaunches(), 0);
   EXPECT_EQ(log_.Friendly(), 0);

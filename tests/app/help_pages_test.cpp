@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/console.h"
 #include "app/site_controls.h"
 #include "display/canvas.h"
 #include "display/services.h"
@@ -101,12 +102,12 @@ TEST_F(HelpPagesTest, ConsoleComesBackInTextModeAndWorksAsInNormal) {
   StartConsole();
   RunFor(1.0);
   // Paused first: the pages still leave simulated time running on return.
-  State.OperatingMode = kModePaused;
-  State.ModeBeforePause = kModeNormal;
+  State.OperatingMode = Mode::Paused;
+  State.ModeBeforePause = Mode::Normal;
   RunTicks(3);
   Host().MoveMouse(970, 5, 1);
   EXPECT_EQ(RunScheduler(), Transfer::HelpPages);
-  EXPECT_EQ(State.OperatingMode, kModeText);
+  EXPECT_EQ(State.OperatingMode, Mode::Text);
 
   Host().ScheduleMouse(Host().Time() + 0.02, 970, 5, 0);
   KeyAfterAWhile(kKeyDown);
@@ -129,7 +130,7 @@ TEST_F(HelpPagesTest, ConsoleComesBackInTextModeAndWorksAsInNormal) {
   Host().MoveMouse(880, 20, 1);
   RunTicks(1);
   EXPECT_EQ(State.EvasionG, 1.0);
-  EXPECT_EQ(State.OperatingMode, kModeText);
+  EXPECT_EQ(State.OperatingMode, Mode::Text);
 }
 
 TEST_F(HelpPagesTest, ProgramGoesToThePagesAndBackAndEndsOnExit) {
@@ -139,8 +140,8 @@ TEST_F(HelpPagesTest, ProgramGoesToThePagesAndBackAndEndsOnExit) {
   Host().ScheduleKey(start + 1.0, '>');
   Host().ScheduleKey(start + 1.1, 'x');
   Host().ScheduleMouse(start + 2.0, 930, 5, 1);  // Exit
-  EXPECT_EQ(RunConsole(), 0);
-  EXPECT_EQ(State.OperatingMode, kModeExit);
+  EXPECT_EQ(RunConsole(Host()), 0);
+  EXPECT_EQ(State.OperatingMode, Mode::Exit);
   EXPECT_EQ(State.Canvas.Width, 1280);
   EXPECT_TRUE(Host().ScriptDone());
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/console.h"
 #include "app/console_state.h"
 #include "display/canvas.h"
 #include "display/services.h"
@@ -122,13 +123,13 @@ TEST_F(SchedulerTest, QAndEscapeEndTheProgramOtherKeysDoNot) {
   }
   ResetConsoleState();
   Host().ScheduleKey(Host().Time() + 2.0, 'q');
-  EXPECT_EQ(RunConsole(), 0);
+  EXPECT_EQ(RunConsole(Host()), 0);
 }
 
 TEST_F(SchedulerTest, PausedLoopSleepsAndHoldsSimulatedTime) {
   StartConsole();
   RunFor(1.0);
-  State.OperatingMode = 2;
+  State.OperatingMode = Mode::Paused;
   const double now = State.Now, tick = State.TickTime;
   const double real = Host().Time();
   for (int i = 0; i < 200; ++i) RunSchedulerPass();

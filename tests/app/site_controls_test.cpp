@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "display/message_lines.h"
 #include "support/console_test.h"
 
 namespace vorn {
@@ -38,32 +39,33 @@ class SiteControlsTest : public test::StartedConsoleTest {
 TEST_F(SiteControlsTest, MenuClickRangesIncludeTheirEndsOnly) {
   struct Case {
     int x, y, buttons;
-    int mode, count;
+    Mode mode;
+    int count;
     Transfer transfer;
   };
-  const int auto_ = kModeAuto;  // the start mode: nothing chosen leaves it
+  const Mode auto_ = Mode::Auto;  // the start mode: nothing chosen leaves it
   // clang-format off
   const Case cases[] = {
-      {740, 5, 1, auto_, 7, Transfer::None}, {741, 5, 1, kModeNormal, 7, Transfer::None},
-      {801, 5, 1, kModeNormal, 7, Transfer::None}, {802, 5, 1, kModeAuto, 0, Transfer::None},
-      {852, 5, 1, kModeAuto, 0, Transfer::None}, {853, 5, 1, kModePaused, 7, Transfer::None},
-      {909, 5, 1, kModePaused, 7, Transfer::None}, {910, 5, 1, kModeExit, 7, Transfer::EndProgram},
-      {957, 5, 1, kModeExit, 7, Transfer::EndProgram}, {958, 5, 1, kModeText, 7, Transfer::HelpPages},
-      {997, 5, 1, kModeText, 7, Transfer::HelpPages}, {998, 5, 1, auto_, 7, Transfer::None},
-      {770, 0, 1, auto_, 7, Transfer::None}, {770, 11, 1, kModeNormal, 7, Transfer::None},
+      {740, 5, 1, auto_, 7, Transfer::None}, {741, 5, 1, Mode::Normal, 7, Transfer::None},
+      {801, 5, 1, Mode::Normal, 7, Transfer::None}, {802, 5, 1, Mode::Auto, 0, Transfer::None},
+      {852, 5, 1, Mode::Auto, 0, Transfer::None}, {853, 5, 1, Mode::Paused, 7, Transfer::None},
+      {909, 5, 1, Mode::Paused, 7, Transfer::None}, {910, 5, 1, Mode::Exit, 7, Transfer::EndProgram},
+      {957, 5, 1, Mode::Exit, 7, Transfer::EndProgram}, {958, 5, 1, Mode::Text, 7, Transfer::HelpPages},
+      {997, 5, 1, Mode::Text, 7, Transfer::HelpPages}, {998, 5, 1, auto_, 7, Transfer::None},
+      {770, 0, 1, auto_, 7, Transfer::None}, {770, 11, 1, Mode::Normal, 7, Transfer::None},
       {770, 12, 1, auto_, 7, Transfer::None}, {770, 5, 3, auto_, 7, Transfer::None},
       {770, 5, 2, auto_, 7, Transfer::None}, {-1, -1, -1, auto_, 7, Transfer::None},
   };
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "x " << c.x << " y " << c.y << " buttons " << c.buttons);
-    State.OperatingMode = kModeAuto;
-    State.AutoEngagementCount = 7;
+    State.OperatingMode = Mode::Auto;
+    State.AutoEngagementCount = CrewStep::ReleaseFire;
     State.PendingTransfer = Transfer::None;
     test::SetMouse(c.x, c.y, c.buttons);
     RunModeMenu();
     EXPECT_EQ(State.OperatingMode, c.mode);
-    EXPECT_EQ(State.AutoEngagementCount, c.count);
+    EXPECT_EQ(static_cast<int>(State.AutoEngagementCount), c.count);
     EXPECT_EQ(State.PendingTransfer, c.transfer);
   }
 }
@@ -104,12 +106,12 @@ TEST_F(SiteControlsTest, LampAndEvasionClickRanges) {
 
 TEST_F(SiteControlsTest, NormalLeavesAutoAndWipesTheCrewLine) {
   Click(kAutoX, kMenuY);
-  ASSERT_EQ(State.OperatingMode, kModeAuto);
+  ASSERT_EQ(State.OperatingMode, Mode::Auto);
   SetTextPosition(4, 86);
   PrintText("Designated Target =  5            ", true);
   Host().MoveMouse(kNormalX, kMenuY, 1);
   RunTicks(1);
-  EXPECT_EQ(State.OperatingMode, kModeNormal);
+  EXPECT_EQ(State.OperatingMode, Mode::Normal);
   EXPECT_EQ(ReadCanvasText(4, 86, 34), std::string(34, ' '));
 }
 
@@ -126,13 +128,13 @@ TEST_F(SiteControlsTest, AlertLampClickShowsAtThePanelPassInNormalOnly) {
   Click(500, 15);
   EXPECT_EQ(State.AlertStatus, 1.0);
   Click(kPauseX, kMenuY);
-  ASSERT_EQ(State.OperatingMode, kModePaused);
+  ASSERT_EQ(State.OperatingMode, Mode::Paused);
   Click(500, 15);
   EXPECT_EQ(State.AlertStatus, 1.0);
   Click(830, kEvasionY);
   EXPECT_EQ(State.EvasionG, 0.2);
   Click(kNormalX, kMenuY);
-  EXPECT_EQ(State.OperatingMode, kModeNormal);
+  EXPECT_EQ(State.OperatingMode, Mode::Normal);
   Click(500, 15);
   EXPECT_EQ(State.AlertStatus, 3.0);
 }
@@ -142,24 +144,24 @@ TEST_F(SiteControlsTest, PauseButtonHoldsTheLoopAndToggles) {
   RunTicks(1);
   const double before = Host().Time();
   Click(kPauseX, kMenuY);
-  EXPECT_EQ(State.OperatingMode, kModePaused);
+  EXPECT_EQ(State.OperatingMode, Mode::Paused);
   EXPECT_GE(Host().Time() - before, 0.2);
   EXPECT_EQ(State.MouseButtons, 0);
   RunTicks(5);
-  EXPECT_EQ(State.OperatingMode, kModePaused);
+  EXPECT_EQ(State.OperatingMode, Mode::Paused);
 
   // Held on, it toggles again at a following tick, and again.
   Host().MoveMouse(kPauseX, kMenuY, 1);
   RunTicks(1);
-  EXPECT_EQ(State.OperatingMode, kModeNormal);
+  EXPECT_EQ(State.OperatingMode, Mode::Normal);
   RunTicks(1);
-  EXPECT_EQ(State.OperatingMode, kModePaused);
+  EXPECT_EQ(State.OperatingMode, Mode::Paused);
 }
 
 TEST_F(SiteControlsTest, PauseFreezesSimulatedTimeAndResumesWhereItStopped) {
   RunFor(1.0);
   Click(kPauseX, kMenuY);
-  ASSERT_EQ(State.OperatingMode, kModePaused);
+  ASSERT_EQ(State.OperatingMode, Mode::Paused);
   const double tickTime = State.TickTime, panelTime = State.NextPanelTime;
   const double sweepTime = State.NextSweepTime, pauseOffset = State.PauseOffset;
   const double realStart = Host().Time();
@@ -173,7 +175,7 @@ TEST_F(SiteControlsTest, PauseFreezesSimulatedTimeAndResumesWhereItStopped) {
   EXPECT_LT(State.Now, tickTime + 0.25);
 
   Click(kPauseX, kMenuY);
-  EXPECT_EQ(State.OperatingMode, kModeNormal);
+  EXPECT_EQ(State.OperatingMode, Mode::Normal);
   EXPECT_NEAR(State.TickTime, tickTime + 0.1, 1e-9);
   RunTicks(4);
   EXPECT_NEAR(State.TickTime, tickTime + 0.5, 1e-9);
@@ -182,16 +184,16 @@ TEST_F(SiteControlsTest, PauseFreezesSimulatedTimeAndResumesWhereItStopped) {
 
 TEST_F(SiteControlsTest, PauseReturnsToAutoWithTheCrewsStep) {
   Click(kAutoX, kMenuY);
-  ASSERT_EQ(State.OperatingMode, kModeAuto);
+  ASSERT_EQ(State.OperatingMode, Mode::Auto);
   // The crew waits at its step while its wait has far to go.
-  State.AutoEngagementCount = 5;
+  State.AutoEngagementCount = CrewStep::StopChallenge;
   State.AutoStepTime = 1e9;
   Click(kPauseX, kMenuY);
-  EXPECT_EQ(State.OperatingMode, kModePaused);
-  EXPECT_EQ(State.ModeBeforePause, kModeAuto);
+  EXPECT_EQ(State.OperatingMode, Mode::Paused);
+  EXPECT_EQ(State.ModeBeforePause, Mode::Auto);
   Click(kPauseX, kMenuY);
-  EXPECT_EQ(State.OperatingMode, kModeAuto);
-  EXPECT_EQ(State.AutoEngagementCount, 5);
+  EXPECT_EQ(State.OperatingMode, Mode::Auto);
+  EXPECT_EQ(State.AutoEngagementCount, CrewStep::StopChallenge);
 
   // Choosing Auto restarts the crew: the menu shows step 0 before it runs.
   Host().MoveMouse(kAutoX, kMenuY, 1);
@@ -231,7 +233,7 @@ TEST_F(SiteControlsTest, ExitEndsTheLoopWithoutDrawing) {
   PrintText("stale", false);
   Host().MoveMouse(kExitX, kMenuY, 1);
   EXPECT_EQ(RunScheduler(), Transfer::EndProgram);
-  EXPECT_EQ(State.OperatingMode, kModeExit);
+  EXPECT_EQ(State.OperatingMode, Mode::Exit);
   EXPECT_EQ(ReadCanvasText(1, 82, 5), "stale");
 }
 

@@ -43,7 +43,7 @@ TEST_F(SoakTest, AutoCrewRunsForHoursWithSoundStateAndFlatMemory) {
   ASSERT_EQ(run.RunTicks(1), Transfer::None);
   Host().MoveMouse(820, 5, 0);
   ASSERT_EQ(run.RunTicks(1), Transfer::None);
-  ASSERT_EQ(State.OperatingMode, kModeAuto);
+  ASSERT_EQ(State.OperatingMode, Mode::Auto);
 
   // Memory is taken once the first minutes have settled every buffer.
   ASSERT_EQ(run.RunUntil(State.Now + 300.0), Transfer::None);

@@ -95,10 +95,10 @@ class WildInputTest : public test::ConsoleTest {
 
   // The pixel of an aircraft's echo on the scope (far-off ones off it).
   static int EchoX(std::size_t slot) {
-    return test::PpiPixelX(std::clamp(State.TargetX[slot], -6e5, 6e5));
+    return PpiPixelX(std::clamp(State.TargetX[slot], -6e5, 6e5));
   }
   static int EchoY(std::size_t slot) {
-    return test::PpiPixelY(std::clamp(State.TargetY[slot], -6e5, 6e5));
+    return PpiPixelY(std::clamp(State.TargetY[slot], -6e5, 6e5));
   }
 
   // One step of wild input: schedules it and says for how many ticks to run.
@@ -172,8 +172,8 @@ class WildInputTest : public test::ConsoleTest {
       State.Mouse.WindowActive = false;
       return Uniform(1, 30);
     }
-    if (kind < 93) {  // full screen and back: the pointer is held on the canvas
-      State.Mouse.FullScreen = !State.Mouse.FullScreen;
+    if (kind < 93) {  // full screen: the host holds the pointer on the canvas's edge
+      Mouse(0, Chance(0.5) ? 0 : 1279, Uniform(0, 1023), Buttons());
       return Uniform(1, 30);
     }
     return Uniform(50, 800);  // hands off: flights run to their end
@@ -194,19 +194,19 @@ class WildInputTest : public test::ConsoleTest {
   }
 
   void Observe() {
-    if (State.OperatingMode == kModePaused) ++coverage_.PausedTicks;
-    if (State.OperatingMode == kModeAuto) ++coverage_.AutoTicks;
-    if (State.MissilePhase == kPhaseSettleGyro && previousPhase_ == kPhaseReady)
+    if (State.OperatingMode == Mode::Paused) ++coverage_.PausedTicks;
+    if (State.OperatingMode == Mode::Auto) ++coverage_.AutoTicks;
+    if (State.MissilePhase == FlightPhase::SettleGyro && previousPhase_ == FlightPhase::Ready)
       ++coverage_.Launches;
-    if (State.MissilePhase == kPhaseReady && previousPhase_ >= kPhaseRollStab &&
-        previousPhase_ != kPhaseBurst)
+    if (State.MissilePhase == FlightPhase::Ready && previousPhase_ >= FlightPhase::RollStab &&
+        previousPhase_ != FlightPhase::Burst)
       ++coverage_.ManualBursts;
     previousPhase_ = State.MissilePhase;
   }
 
   std::mt19937 random_;
   Coverage coverage_;
-  int previousPhase_ = kPhaseReady;
+  FlightPhase previousPhase_ = FlightPhase::Ready;
 };
 
 TEST_F(WildInputTest, RandomOperatorKeepsTheConsoleSound) {

@@ -153,12 +153,14 @@ TEST_F(PlottingBoardsTest, InterceptPensSwitchToTheMissileAtLaunch) {
   State.MissileAlt = 2000.0;
   State.TimeToIntercept = 60.0;
   struct Expected {
-    int Phase, HeightColour, XyColour;
+    FlightPhase Phase;
+    int HeightColour, XyColour;
   };
-  const Expected phases[] = {{kPhaseReady, kYellow, kYellow}, {kPhaseSettleGyro, kYellow, kGreen},
-                             {kPhaseBoost, kGreen, kGreen},   {kPhaseRollStab, kGreen, kGreen},
-                             {kPhaseDive, kGreen, kGreen},    {kPhaseCruise, kGreen, kGreen},
-                             {kPhaseBurst, kYellow, kYellow}};
+  const Expected phases[] = {
+      {FlightPhase::Ready, kYellow, kYellow}, {FlightPhase::SettleGyro, kYellow, kGreen},
+      {FlightPhase::Boost, kGreen, kGreen},   {FlightPhase::RollStab, kGreen, kGreen},
+      {FlightPhase::Dive, kGreen, kGreen},    {FlightPhase::Cruise, kGreen, kGreen},
+      {FlightPhase::Burst, kYellow, kYellow}};
   for (const Expected& e : phases) {
     State.MissilePhase = e.Phase;
     State.TimeToIntercept -= 1.0;
@@ -167,12 +169,14 @@ TEST_F(PlottingBoardsTest, InterceptPensSwitchToTheMissileAtLaunch) {
     UpdateInterceptXyPen();
     const BoardPosition xy = State.Pens[kInterceptXyPen].PenLastPos;
     const BoardPosition height = State.Pens[kInterceptHeightPen].PenLastPos;
-    const bool ready = e.Phase == kPhaseReady;
-    EXPECT_EQ(xy.Bx, ready ? 240 : 200 + static_cast<int>(State.MissileX / 1000.0)) << e.Phase;
-    EXPECT_EQ(xy.By, ready ? 170 : 200) << e.Phase;
-    EXPECT_EQ(height.By, ready ? 300 - 35 : 300 - 17) << e.Phase;
-    EXPECT_EQ(PixelAt(60 + xy.Bx, 65 + xy.By), Colour(e.XyColour)) << e.Phase;
-    EXPECT_EQ(PixelAt(820 + height.Bx, 65 + height.By), Colour(e.HeightColour)) << e.Phase;
+    const bool ready = e.Phase == FlightPhase::Ready;
+    EXPECT_EQ(xy.Bx, ready ? 240 : 200 + static_cast<int>(State.MissileX / 1000.0))
+        << static_cast<int>(e.Phase);
+    EXPECT_EQ(xy.By, ready ? 170 : 200) << static_cast<int>(e.Phase);
+    EXPECT_EQ(height.By, ready ? 300 - 35 : 300 - 17) << static_cast<int>(e.Phase);
+    EXPECT_EQ(PixelAt(60 + xy.Bx, 65 + xy.By), Colour(e.XyColour)) << static_cast<int>(e.Phase);
+    EXPECT_EQ(PixelAt(820 + height.Bx, 65 + height.By), Colour(e.HeightColour))
+        << static_cast<int>(e.Phase);
   }
 }
 

@@ -75,7 +75,7 @@ TEST_F(StatusPanelTest, VerdictFallsWithTheAlertStatusAndTheTrack) {
 }
 
 TEST_F(StatusPanelTest, PhaseNamesHaveTheirColours) {
-  State.MissilePhase = kPhaseReady;
+  State.MissilePhase = FlightPhase::Ready;
   State.AlertStatus = 2.0;
   DrawStatusPanel();
   EXPECT_EQ(ReadCanvasText(34, 100, 24), "Msl Status       Ready  ");
@@ -85,20 +85,21 @@ TEST_F(StatusPanelTest, PhaseNamesHaveTheirColours) {
   EXPECT_EQ(CellForeground(34, 117), Colour(kGreen));
 
   const struct {
-    int Phase;
+    FlightPhase Phase;
     std::string Text;
     int Colour;
-  } phases[] = {{kPhaseSettleGyro, " SettleGyro  ", kGreen},
-                {kPhaseBoost, "Away, Boost ", kGreen},
-                {kPhaseCruise, "1/2g Cruise ", kGreen},
-                {kPhaseBurst, "      Burst ", kRed},
-                {9, "?????       ", kGreen}};
+  } phases[] = {{FlightPhase::SettleGyro, " SettleGyro  ", kGreen},
+                {FlightPhase::Boost, "Away, Boost ", kGreen},
+                {FlightPhase::Cruise, "1/2g Cruise ", kGreen},
+                {FlightPhase::Burst, "      Burst ", kRed},
+                {static_cast<FlightPhase>(9), "?????       ", kGreen}};
   for (const auto& e : phases) {
     State.MissilePhase = e.Phase;
     DrawStatusPanel();
-    EXPECT_EQ(ReadCanvasText(34, 111, static_cast<int>(e.Text.size())), e.Text) << e.Phase;
+    EXPECT_EQ(ReadCanvasText(34, 111, static_cast<int>(e.Text.size())), e.Text)
+        << static_cast<int>(e.Phase);
     const int letter = static_cast<int>(e.Text.find_first_not_of(' '));
-    EXPECT_EQ(CellForeground(34, 111 + letter), Colour(e.Colour)) << e.Phase;
+    EXPECT_EQ(CellForeground(34, 111 + letter), Colour(e.Colour)) << static_cast<int>(e.Phase);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "support/console_test.h"
 
@@ -157,17 +158,48 @@ TEST_F(CanvasTest, LampEllipseHasTheDefaultAspect) {
   EXPECT_EQ(PixelAt(500, 31), 0u);
 }
 
-TEST_F(CanvasTest, ChangedRowsAreRecorded) {
-  std::fill(State.Canvas.RowChanged.begin(), State.Canvas.RowChanged.end(), 0);
-  State.Canvas.AnyRowChanged = false;
+// What the host is handed: the whole canvas once after it opens, then the
+// changed tiles as few rectangles as line up, then nothing until the next
+// change.
+TEST_F(CanvasTest, ChangesAreHandedOverAsRectanglesOfTiles) {
+  const Frame opened = TakeChangedFrame();
+  EXPECT_TRUE(opened.NewScreen);
+  ASSERT_EQ(opened.Changed.size(), 1u);
+  EXPECT_EQ(opened.Changed[0], (Region{0, 0, 1280, 1024}));
+
   PlotPixel(10, 300, 0xFFFFFF);
   DrawLine(0, 400, 10, 402, 0xFFFFFF, LineKind::FilledBox);
-  EXPECT_TRUE(State.Canvas.AnyRowChanged);
-  int changed = 0;
-  for (auto r : State.Canvas.RowChanged) changed += r;
-  EXPECT_EQ(changed, 4);
-  EXPECT_EQ(State.Canvas.RowChanged[300], 1);
-  EXPECT_EQ(State.Canvas.RowChanged[401], 1);
+  DrawLine(100, 20, 300, 40, 0xFFFFFF, LineKind::Box);
+  DrawLine(1270, 1020, 1279, 1023, 0xFFFFFF, LineKind::FilledBox);
+  EXPECT_TRUE(State.Canvas.AnyChanged);
+  const Frame frame = TakeChangedFrame();
+  EXPECT_FALSE(frame.NewScreen);
+  EXPECT_EQ(frame.Width, 1280);
+  EXPECT_EQ(frame.Pixels, static_cast<const void*>(State.Canvas.Pixels16.data()));
+  const std::vector<Region> changed(frame.Changed.begin(), frame.Changed.end());
+  EXPECT_EQ(changed,
+            (std::vector<Region>{
+                {64, 16, 256, 32}, {0, 288, 64, 16}, {0, 400, 64, 16}, {1216, 1008, 64, 16}}));
+  EXPECT_FALSE(State.Canvas.AnyChanged);
+  EXPECT_TRUE(TakeChangedFrame().Changed.empty());
+
+  // A new screen is handed over whole, in its own size.
+  OpenScreen(kHelpMode, 32);
+  const Frame help = TakeChangedFrame();
+  EXPECT_TRUE(help.NewScreen);
+  EXPECT_EQ(help.Changed[0], (Region{0, 0, 800, 600}));
+}
+
+// The hash covers size, depth and every pixel.
+TEST_F(CanvasTest, HashChangesWithAnyPixel) {
+  const std::uint64_t blank = CanvasHash();
+  PlotPixel(1279, 1023, 0x000008);
+  const std::uint64_t one = CanvasHash();
+  EXPECT_NE(one, blank);
+  PlotPixel(1279, 1023, 0);
+  EXPECT_EQ(CanvasHash(), blank);
+  OpenScreen(kConsoleMode, 32);
+  EXPECT_NE(CanvasHash(), blank);
 }
 
 }  // namespace

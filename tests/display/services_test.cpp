@@ -124,44 +124,84 @@ TEST_F(ServicesTest, MouseRules) {
     mouse.PointerY = 512;
     EXPECT_EQ(ReadMouse().Buttons, 0);
   }
+}
 
-  // Full screen clamps the pointer to the canvas.
-  mouse.FullScreen = true;
-  mouse.PointerX = 1500;
-  mouse.PointerY = -20;
-  mouse.Buttons = 2;
-  m = ReadMouse();
-  EXPECT_EQ(m.X, 1279);
-  EXPECT_EQ(m.Y, 0);
-  EXPECT_EQ(m.Buttons, 2);
+void Hand(InputEvent::Kind kind, int code, int x, int y) {
+  ConsoleInput().Hand(InputEvent{kind, code, x, y});
+}
+void Press(int bit, int x, int y) {
+  Hand(InputEvent::Kind::ButtonDown, bit, x, y);
+}
+void Release(int bit, int x, int y) {
+  Hand(InputEvent::Kind::ButtonUp, bit, x, y);
 }
 
 // A click that begins and ends between two reads is seen by the next read,
-// once; a button held stays down for every read.
-TEST_F(ServicesTest, QuickClickIsSeenOnce) {
+// once, where it was pressed; a button held stays down for every read, where
+// the pointer is.
+TEST_F(ServicesTest, QuickClickIsSeenOnceWhereItWasMade) {
   OpenScreen(kConsoleMode, 16);
-  State.Mouse.PointerX = 100;
-  State.Mouse.PointerY = 200;
-  SetMouseButtons(1);
-  SetMouseButtons(0);
+  Press(kButtonLeft, 100, 200);
+  Release(kButtonLeft, 100, 200);
   EXPECT_EQ(ReadMouse().Buttons, 1);
   EXPECT_EQ(ReadMouse().Buttons, 0);
 
-  SetMouseButtons(2);
+  Press(kButtonRight, 100, 200);
   EXPECT_EQ(ReadMouse().Buttons, 2);
-  EXPECT_EQ(ReadMouse().Buttons, 2);
-  SetMouseButtons(6);  // the middle button joins, and both let go
-  SetMouseButtons(0);
+  Hand(InputEvent::Kind::Pointer, 0, 300, 400);
+  const MouseReading held = ReadMouse();
+  EXPECT_EQ(held.Buttons, 2);
+  EXPECT_EQ(held.X, 300);          // held: where the pointer is now
+  Press(kButtonMiddle, 300, 400);  // the middle button joins, and both let go
+  Release(kButtonMiddle, 300, 400);
+  Release(kButtonRight, 300, 400);
   EXPECT_EQ(ReadMouse().Buttons, 4);
   EXPECT_EQ(ReadMouse().Buttons, 0);
 
-  // Leaving the canvas forgets a quick click too.
-  SetMouseButtons(1);
-  SetMouseButtons(0);
-  State.Mouse.PointerX = -1;
+  // The hand moves on before the read: the click counts where it was made,
+  // even when the pointer has left the canvas since.
+  Press(kButtonLeft, 880, 5);
+  Release(kButtonLeft, 880, 5);
+  Hand(InputEvent::Kind::Pointer, 0, 935, 5);
+  MouseReading m = ReadMouse();
+  EXPECT_EQ(m.X, 880);
+  EXPECT_EQ(m.Y, 5);
+  EXPECT_EQ(m.Buttons, 1);
+  EXPECT_EQ(ReadMouse().X, 935);
+  Press(kButtonLeft, 640, 500);
+  Release(kButtonLeft, 640, 500);
+  Hand(InputEvent::Kind::Pointer, 0, -1, -1);
+  m = ReadMouse();
+  EXPECT_EQ(m.X, 640);
+  EXPECT_EQ(m.Buttons, 1);
   EXPECT_EQ(ReadMouse().Buttons, -1);
-  State.Mouse.PointerX = 100;
-  EXPECT_EQ(ReadMouse().Buttons, 0);
+
+  // Two quick clicks between reads count once, at the first.
+  Press(kButtonLeft, 10, 20);
+  Release(kButtonLeft, 10, 20);
+  Press(kButtonLeft, 30, 40);
+  Release(kButtonLeft, 30, 40);
+  m = ReadMouse();
+  EXPECT_EQ(m.X, 10);
+  EXPECT_EQ(m.Buttons, 1);
+}
+
+// The rest of what a host hands in: keys and the close request into the key
+// ring, the wheel, the focus.
+TEST_F(ServicesTest, InputSinkFeedsKeysWheelAndFocus) {
+  OpenScreen(kConsoleMode, 16);
+  Hand(InputEvent::Kind::Key, 'a', 0, 0);
+  Hand(InputEvent::Kind::CloseRequest, 0, 0, 0);
+  EXPECT_EQ(ReadKey(), "a");
+  EXPECT_EQ(ReadKey(), std::string({static_cast<char>(255), kCloseRequestScanCode}));
+  Hand(InputEvent::Kind::Pointer, 0, 50, 60);
+  Hand(InputEvent::Kind::Wheel, 3, 0, 0);
+  Hand(InputEvent::Kind::Wheel, -1, 0, 0);
+  EXPECT_EQ(ReadMouse().Wheel, 2);
+  Hand(InputEvent::Kind::Focus, 0, 0, 0);
+  EXPECT_EQ(ReadMouse().X, -1);
+  Hand(InputEvent::Kind::Focus, 1, 0, 0);
+  EXPECT_EQ(ReadMouse().X, 50);
 }
 
 TEST_F(ServicesTest, GeneratorStartsFromOneInEveryRun) {

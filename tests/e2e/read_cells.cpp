@@ -1,10 +1,10 @@
 // Reads text cells back from a screenshot of the console's window, so that a
 // test can check what a user sees. The screenshot is a raw RGB dump
 // (`convert shot.png rgb:-`) of the whole window; the canvas fills it as the
-// window shows it: 1:1, or scaled to fit and centred (the help pages' 800 x
-// 600 canvas in the console's window). Each cell is matched against the
-// console's font, a lit pixel being one that differs from the cell's
-// background (the bottom right pixel, which no glyph uses).
+// window shows it: 1:1, or centred and scaled by a whole factor or down to
+// fit (the help pages' 800 x 600 canvas sits 1:1 in the console's window). Each cell is matched
+// against the console's font, a lit pixel being one that differs from the cell's background (the
+// bottom right pixel, which no glyph uses).
 //
 //   read_cells DUMP WIDTH HEIGHT CANVAS_WIDTH CANVAS_HEIGHT ROW COLUMN LENGTH
 //       prints the text of the cells, '?' for a cell that is no glyph;
@@ -28,14 +28,16 @@ namespace {
 struct Screenshot {
   int Width = 0, Height = 0;
   std::vector<unsigned char> Rgb;
-  // Where the canvas lies in the window: SDL's logical size keeps the
-  // aspect, scaling to the full width or height and centring the other.
+  // Where the canvas lies in the window: centred, grown by a whole factor
+  // where the window is larger, shrunk to fit its width or height where it
+  // is smaller.
   double Scale = 1.0, OffsetX = 0.0, OffsetY = 0.0;
 
   void Fit(int canvasWidth, int canvasHeight) {
     const double sx = static_cast<double>(Width) / canvasWidth;
     const double sy = static_cast<double>(Height) / canvasHeight;
     Scale = std::min(sx, sy);
+    if (Scale >= 1.0) Scale = static_cast<int>(Scale);
     OffsetX = (Width - static_cast<int>(canvasWidth * Scale)) / 2;
     OffsetY = (Height - static_cast<int>(canvasHeight * Scale)) / 2;
   }

@@ -30,7 +30,7 @@ class AutoCrewTest : public test::StartedConsoleTest {
  protected:
   void SetUp() override {
     StartedConsoleTest::SetUp();
-    State.OperatingMode = kModeAuto;
+    State.OperatingMode = Mode::Auto;
     State.Now = 100.0;
     DeriveTable();
   }
@@ -39,7 +39,7 @@ class AutoCrewTest : public test::StartedConsoleTest {
     State.Now += 0.1;
     RunAutoCrew();
     DeriveTable();
-    if (State.MissilePhase == kPhaseReady) {
+    if (State.MissilePhase == FlightPhase::Ready) {
       State.ComputerSettled = State.TargetTracked != 0 ? 1 : 0;
       State.TimeToIntercept = Intercept[static_cast<std::size_t>(State.TargetTracked)];
     }
@@ -50,19 +50,19 @@ class AutoCrewTest : public test::StartedConsoleTest {
   bool RunToStep(int step, int maxTicks = 400) {
     for (int i = 0; i < maxTicks; ++i) {
       Tick();
-      if (State.AutoEngagementCount == step) return true;
+      if (static_cast<int>(State.AutoEngagementCount) == step) return true;
     }
     return false;
   }
 
   // One scan from its start; the slot it settles on, or 0 when it starts over.
   int Scan() {
-    State.AutoEngagementCount = 0;
+    State.AutoEngagementCount = CrewStep::StartScan;
     Tick();
     for (int i = 0; i < 400; ++i) {
       Tick();
-      if (State.AutoEngagementCount == 5) return State.AutoBestSlot;
-      if (State.AutoEngagementCount == 0) return 0;
+      if (State.AutoEngagementCount == CrewStep::StopChallenge) return State.AutoBestSlot;
+      if (State.AutoEngagementCount == CrewStep::StartScan) return 0;
     }
     ADD_FAILURE() << "the scan did not end";
     return -1;
@@ -99,26 +99,26 @@ TEST_F(AutoCrewTest, ScanChallengesExaminesHostilesThenFiresAtTheSoonest) {
   EXPECT_GE(State.Now, designatedAt + 1.5 - 1e-9);
   EXPECT_EQ(State.IffMode1, 0);
   Tick();
-  EXPECT_EQ(State.AutoEngagementCount, 7);
+  EXPECT_EQ(State.AutoEngagementCount, CrewStep::ReleaseFire);
   EXPECT_EQ(State.FireCommand, 1);
-  State.MissilePhase = kPhaseSettleGyro;  // launched
+  State.MissilePhase = FlightPhase::SettleGyro;  // launched
   const double firedAt = State.Now;
   ASSERT_TRUE(RunToStep(8));
   EXPECT_GE(State.Now, firedAt + 1.5 - 1e-9);
   EXPECT_EQ(State.FireCommand, 0);
 
   // Challenges again close to the intercept, and scans again at the burst.
-  State.MissilePhase = kPhaseCruise;
+  State.MissilePhase = FlightPhase::Cruise;
   State.TimeToIntercept = 20;
   Tick();
   EXPECT_EQ(State.IffMode1, 0);
   State.TimeToIntercept = 14.9;
   Tick();
   EXPECT_EQ(State.IffMode1, 1);
-  EXPECT_EQ(State.AutoEngagementCount, 8);
-  State.MissilePhase = kPhaseBurst;
+  EXPECT_EQ(State.AutoEngagementCount, CrewStep::WatchFlight);
+  State.MissilePhase = FlightPhase::Burst;
   Tick();
-  EXPECT_EQ(State.AutoEngagementCount, 0);
+  EXPECT_EQ(State.AutoEngagementCount, CrewStep::StartScan);
 }
 
 TEST_F(AutoCrewTest, KeepsTheSoonestInterceptOutsideTheDeadZone) {
@@ -145,19 +145,19 @@ TEST_F(AutoCrewTest, StartsOverWithoutFiringWhenNothingQualifies) {
   EXPECT_EQ(Scan(), 0);
   EXPECT_EQ(State.FireCommand, 0);
   Tick();  // the next scan starts at once
-  EXPECT_EQ(State.AutoEngagementCount, 1);
+  EXPECT_EQ(State.AutoEngagementCount, CrewStep::ExamineCandidate);
   EXPECT_EQ(State.AutoCandidate, 1);
 
   // An unsettled solution is not judged at all.
   Intercept = {0, 40, 40, 40, 40, 0, 0, 0};
   State.TargetAlt[2] = 13333.33333333333;
-  State.AutoEngagementCount = 0;
+  State.AutoEngagementCount = CrewStep::StartScan;
   Tick();
-  for (int i = 0; i < 400 && State.AutoEngagementCount != 0; ++i) {
+  for (int i = 0; i < 400 && State.AutoEngagementCount != CrewStep::StartScan; ++i) {
     Tick();
     if (State.TargetTracked != 0) State.ComputerSettled = 0;
   }
-  EXPECT_EQ(State.AutoEngagementCount, 0);
+  EXPECT_EQ(State.AutoEngagementCount, CrewStep::StartScan);
   EXPECT_EQ(State.AutoBestSlot, 0);
 
   // Below RED the FIRE press is refused and the crew starts over.
@@ -167,7 +167,7 @@ TEST_F(AutoCrewTest, StartsOverWithoutFiringWhenNothingQualifies) {
   ASSERT_TRUE(RunToStep(6));
   Tick();
   EXPECT_EQ(State.FireCommand, 0);
-  EXPECT_EQ(State.AutoEngagementCount, 0);
+  EXPECT_EQ(State.AutoEngagementCount, CrewStep::StartScan);
 }
 
 }  // namespace

@@ -20,8 +20,6 @@ using test::Colour;
 using test::ReadCanvasText;
 
 using test::PlaceAircraft;
-using test::PpiPixelX;
-using test::PpiPixelY;
 using test::SetMouse;
 
 class DesignationTest : public test::StartedConsoleTest {
@@ -148,7 +146,8 @@ TEST_F(DesignationTest, ClicksAreIgnoredWhileTheMissileIsNotReady) {
   ClearSky();
   PlaceAircraft(2, 60000, 30000, 4000);
   Engage(1);
-  for (const int phase : {kPhaseSettleGyro, kPhaseCruise, kPhaseBurst}) {
+  for (const FlightPhase phase :
+       {FlightPhase::SettleGyro, FlightPhase::Cruise, FlightPhase::Burst}) {
     State.MissilePhase = phase;
     SetMouse(PpiPixelX(60000), PpiPixelY(30000), 1);
     DesignateTarget();
@@ -246,7 +245,7 @@ TEST_F(PanelTest, FireIsRefusedWithoutAnEngagedAircraftOrBelowRed) {
   EXPECT_EQ(PixelAt(620, 920), Colour(0xFFFF00));
   UpdateFireControl();
   FlyMissile();
-  EXPECT_EQ(State.MissilePhase, kPhaseReady);
+  EXPECT_EQ(State.MissilePhase, FlightPhase::Ready);
 }
 
 TEST_F(PanelTest, FireAtRedIsAcceptedEvenBeyond150Seconds) {
@@ -269,18 +268,19 @@ TEST_F(PanelTest, FireAtRedIsAcceptedEvenBeyond150Seconds) {
 
 TEST_F(PanelTest, ManualBurstAbandonsTheFlightFromRollStabilisation) {
   // Phase, and whether the button bursts the missile.
-  const std::pair<int, bool> cases[] = {
-      {kPhaseReady, false}, {kPhaseSettleGyro, false}, {kPhaseBoost, false}, {kPhaseRollStab, true},
-      {kPhaseDive, true},   {kPhaseCruise, true},      {kPhaseBurst, true}};
+  const std::pair<FlightPhase, bool> cases[] = {
+      {FlightPhase::Ready, false},   {FlightPhase::SettleGyro, false}, {FlightPhase::Boost, false},
+      {FlightPhase::RollStab, true}, {FlightPhase::Dive, true},        {FlightPhase::Cruise, true},
+      {FlightPhase::Burst, true}};
   for (const auto& [phase, bursts] : cases) {
-    SCOPED_TRACE(phase);
+    SCOPED_TRACE(static_cast<int>(phase));
     State.MissilePhase = phase;
     SetMouse(670, 920, 0);
     UpdateFirePanel();
     SetMouse(670, 920, 1);
     UpdateFirePanel();
     EXPECT_EQ(State.BurstCommand, bursts ? 1 : 0);
-    EXPECT_EQ(State.MissilePhase, bursts ? kPhaseReady : phase);
+    EXPECT_EQ(State.MissilePhase, bursts ? FlightPhase::Ready : phase);
     EXPECT_EQ(PixelAt(670, 920), Colour(bursts ? 0xFF0000 : 0xFFFF00));
   }
 }

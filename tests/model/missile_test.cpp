@@ -67,7 +67,7 @@ class MissileTest : public test::ConsoleScreenTest {
   }
 
   // Ticks while the missile stays in the given phase; returns how many.
-  int TicksIn(int phase, int limit = 2000) {
+  int TicksIn(FlightPhase phase, int limit = 2000) {
     int ticks = 0;
     while (State.MissilePhase == phase && ticks < limit) {
       Tick();
@@ -79,7 +79,7 @@ class MissileTest : public test::ConsoleScreenTest {
   // A missile diving from the end of roll stabilisation, as the launch
   // leaves it.
   static void Dive(double tti, double pipAlt) {
-    State.MissilePhase = kPhaseDive;
+    State.MissilePhase = FlightPhase::Dive;
     State.MissileX = 919;
     State.MissileAlt = 2887.5;
     State.MissileSpeed = 875;
@@ -90,7 +90,7 @@ class MissileTest : public test::ConsoleScreenTest {
   // A missile in the half-g cruise at (x, y, alt) flying at the given speed
   // along the given heading, level.
   void Cruise(double x, double y, double alt, double speed, double heading, double tti) {
-    State.MissilePhase = kPhaseCruise;
+    State.MissilePhase = FlightPhase::Cruise;
     State.MissileX = x;
     State.MissileY = y;
     State.MissileAlt = alt;
@@ -126,7 +126,7 @@ TEST_F(MissileTest, LaunchSettlesBoostsAndRollsForTheirTicks) {
     State.MissileHeading = 0.5;  // laid by the computer
     State.FireCommand = 1;
     FlyMissile();  // the launch tick
-    EXPECT_EQ(State.MissilePhase, kPhaseSettleGyro);
+    EXPECT_EQ(State.MissilePhase, FlightPhase::SettleGyro);
     EXPECT_EQ(State.LauncherNumber, 2);
     EXPECT_EQ(MissileAt(), Vector(919, 0, 0));
     State.FireCommand = 0;
@@ -145,13 +145,13 @@ TEST_F(MissileTest, LaunchSettlesBoostsAndRollsForTheirTicks) {
     EXPECT_EQ(State.Canvas.CursorColumn, 69 + 64);
     EXPECT_EQ(State.SteerVertical, 0);
 
-    EXPECT_EQ(TicksIn(kPhaseSettleGyro), 19);
-    EXPECT_EQ(TicksIn(kPhaseBoost), 35);
+    EXPECT_EQ(TicksIn(FlightPhase::SettleGyro), 19);
+    EXPECT_EQ(TicksIn(FlightPhase::Boost), 35);
     EXPECT_EQ(State.MissileAlt, 1575);
     EXPECT_EQ(State.MissileVZ, 875);
-    EXPECT_EQ(TicksIn(kPhaseRollStab), 15);
+    EXPECT_EQ(TicksIn(FlightPhase::RollStab), 15);
     // 7.0 s after the launch tick the dive is set up; it flies from 7.1 s.
-    EXPECT_EQ(State.MissilePhase, kPhaseDive);
+    EXPECT_EQ(State.MissilePhase, FlightPhase::Dive);
     EXPECT_DOUBLE_EQ(State.MissileAlt, 2887.5);
     EXPECT_EQ(State.MissileSpeed, 875);
     EXPECT_EQ(State.MissileX, 919);
@@ -175,8 +175,8 @@ TEST_F(MissileTest, DiveBurstDestroysTheAircraftWithoutPlacingTheMissile) {
   State.MissileVZ = 875;
   State.ComputerSettled = 1;
 
-  EXPECT_EQ(TicksIn(kPhaseDive), 31);  // 4.0 counted down below 1.0
-  EXPECT_EQ(State.MissilePhase, kPhaseBurst);
+  EXPECT_EQ(TicksIn(FlightPhase::Dive), 31);  // 4.0 counted down below 1.0
+  EXPECT_EQ(State.MissilePhase, FlightPhase::Burst);
   EXPECT_EQ(State.BurstSnapPending, 0);
   EXPECT_EQ(State.MissileVX, 0);
   EXPECT_EQ(State.MissileVZ, 0);
@@ -184,10 +184,10 @@ TEST_F(MissileTest, DiveBurstDestroysTheAircraftWithoutPlacingTheMissile) {
 
   double speed = -200;
   int ticks = 0;
-  while (State.MissilePhase == kPhaseBurst && ticks < 200) {
+  while (State.MissilePhase == FlightPhase::Burst && ticks < 200) {
     Tick();
     ++ticks;
-    if (State.MissilePhase != kPhaseBurst) break;
+    if (State.MissilePhase != FlightPhase::Burst) break;
     // The debris slows from the 11th burst tick on, and clutters the radar.
     if (ticks >= 11) {
       speed *= 0.96;
@@ -207,7 +207,7 @@ TEST_F(MissileTest, DiveBurstDestroysTheAircraftWithoutPlacingTheMissile) {
   EXPECT_EQ(State.ComputerSettled, 0);
   EXPECT_EQ(State.BurstClutter, 1.0);
   // The next missile stands on its launcher in the same tick.
-  EXPECT_EQ(State.MissilePhase, kPhaseReady);
+  EXPECT_EQ(State.MissilePhase, FlightPhase::Ready);
   EXPECT_EQ(MissileAt(), kOnLauncherTwo);
   // The countdown came to rest at or just below zero.
   EXPECT_LE(State.TimeToIntercept, 0.0);
@@ -215,7 +215,7 @@ TEST_F(MissileTest, DiveBurstDestroysTheAircraftWithoutPlacingTheMissile) {
 }
 
 TEST_F(MissileTest, BurstWithoutEngagedAircraftLeavesSlotZeroAlone) {
-  State.MissilePhase = kPhaseBurst;
+  State.MissilePhase = FlightPhase::Burst;
   State.TimeToIntercept = -0.05;
   State.FireCommand = 1;
   for (int i = 0; i < 71; ++i) Tick();
@@ -224,7 +224,7 @@ TEST_F(MissileTest, BurstWithoutEngagedAircraftLeavesSlotZeroAlone) {
   EXPECT_EQ(State.TargetX[1], -88000);
   EXPECT_EQ(State.TargetVX[1], 300);
   // A FIRE command still held launches the next missile at once.
-  EXPECT_EQ(State.MissilePhase, kPhaseSettleGyro);
+  EXPECT_EQ(State.MissilePhase, FlightPhase::SettleGyro);
   EXPECT_EQ(State.LauncherNumber, 2);
 }
 
@@ -233,12 +233,12 @@ TEST_F(MissileTest, DiveTurnsToCruiseOnlyBelowTheLowPitch) {
   Dive(25.0, 26000);  // the intercept out of reach: the test passes as soon as it is made
   // The pitch the guidance saw on the tick before the turn, and on it.
   double seenBefore = State.MissilePitch, seen = State.MissilePitch;
-  for (int i = 0; i < 1000 && State.MissilePhase == kPhaseDive; ++i) {
+  for (int i = 0; i < 1000 && State.MissilePhase == FlightPhase::Dive; ++i) {
     seenBefore = seen;
     seen = State.MissilePitch;
     Tick();
   }
-  EXPECT_EQ(State.MissilePhase, kPhaseCruise);
+  EXPECT_EQ(State.MissilePhase, FlightPhase::Cruise);
   EXPECT_GE(seenBefore, 0.1963495408493621);
   EXPECT_LT(seen, 0.1963495408493621);
   // The turn to cruise sets the half-g order; the tick's cruise step flew it.
@@ -250,11 +250,11 @@ TEST_F(MissileTest, LastThreeSecondsAreFlownStraight) {
   Cruise(10000, 0, 3000, 1100, 0.2, 3.4);
   Tick();
   Tick();
-  ASSERT_EQ(State.MissilePhase, kPhaseCruise);
+  ASSERT_EQ(State.MissilePhase, FlightPhase::Cruise);
   ASSERT_LT(State.TimeToIntercept, 3.4);
   for (int i = 0; i < 100 && State.TimeToIntercept >= 3.0; ++i) Tick();
   // From here the orders go on turning the angles but not the missile.
-  for (int i = 0; i < 5 && State.MissilePhase == kPhaseCruise; ++i) {
+  for (int i = 0; i < 5 && State.MissilePhase == FlightPhase::Cruise; ++i) {
     const auto [x, y, alt] = MissileAt();
     const auto [vx, vy, vz] = MissileVelocity();
     const double heading = State.MissileHeading, pitch = State.MissilePitch;
@@ -300,22 +300,23 @@ TEST_F(MissileTest, SteeringAnglesWrapIntoAHalfTurn) {
 // the aircraft survives, still engaged, and debris slowed after 1 s of
 // burst stays slow.
 TEST_F(MissileTest, ManualBurstAbandonsTheFlightAndSparesTheAircraft) {
-  for (const int phase : {kPhaseRollStab, kPhaseDive, kPhaseCruise, kPhaseBurst}) {
-    SCOPED_TRACE(phase);
+  for (const FlightPhase phase :
+       {FlightPhase::RollStab, FlightPhase::Dive, FlightPhase::Cruise, FlightPhase::Burst}) {
+    SCOPED_TRACE(static_cast<int>(phase));
     ResetConsoleState();
     Engage(4, 30000, 0, 3000, -400, 0, 0);
     Cruise(5000, 0, 3000, 1100, 0.0, 20);
     State.MissilePhase = phase;
-    if (phase == kPhaseBurst) State.TimeToIntercept = 0.5;
+    if (phase == FlightPhase::Burst) State.TimeToIntercept = 0.5;
     for (int i = 0; i < 15; ++i) Tick();
     const double speed = State.TargetVX[4];
-    if (phase == kPhaseBurst) {
+    if (phase == FlightPhase::Burst) {
       EXPECT_LT(std::fabs(speed), 400 * 0.96 * 0.96 * 0.96 * 0.96);
     }
 
-    State.MissilePhase = kPhaseReady;  // the Manual Burst button
+    State.MissilePhase = FlightPhase::Ready;  // the Manual Burst button
     for (int i = 0; i < 100; ++i) Tick();
-    EXPECT_EQ(State.MissilePhase, kPhaseReady);
+    EXPECT_EQ(State.MissilePhase, FlightPhase::Ready);
     EXPECT_EQ(MissileAt(), kOnLauncherTwo);
     EXPECT_EQ(State.TargetVX[4], speed);
     EXPECT_NE(State.TargetX[4], 500000);
@@ -327,7 +328,7 @@ TEST_F(MissileTest, ManualBurstAbandonsTheFlightAndSparesTheAircraft) {
 TEST_F(MissileTest, MissDistanceIsPrintedWhileTheInterceptIsAhead) {
   // A standing aircraft: the track and the miss do not move.
   Engage(6, 1000 + 600, 2000 - 1230, 3000 + 90, 0, 0, 0);
-  State.MissilePhase = kPhaseBurst;
+  State.MissilePhase = FlightPhase::Burst;
   State.MissileX = 1000;
   State.MissileY = 2000;
   State.MissileAlt = 3000;
@@ -399,14 +400,14 @@ TEST_F(MissileTest, CruiseBurstPlacesTheMissileOnTheTrack) {
   State.PipAlt = 5000;
   double last = State.TimeToIntercept;
   int ticks = 0;
-  while (State.MissilePhase == kPhaseCruise && ticks < 1000) {
+  while (State.MissilePhase == FlightPhase::Cruise && ticks < 1000) {
     Tick();
     ++ticks;
     ASSERT_LE(State.TimeToIntercept, last);  // it never goes back up
     last = State.TimeToIntercept;
     EXPECT_GE(State.PipAlt, 1.0);
   }
-  ASSERT_EQ(State.MissilePhase, kPhaseBurst);
+  ASSERT_EQ(State.MissilePhase, FlightPhase::Burst);
   EXPECT_LT(State.TimeToIntercept, 1.0);
   EXPECT_EQ(State.BurstSnapPending, 1);
   // The guidance has brought the missile from some 24,000 yards to close by.

@@ -234,7 +234,7 @@ TEST_F(TrackingScopeTest, MtrShowsTheMissileAndRedrawsFromScratch) {
 
   // Each refresh redraws the trace from scratch; the burst hides the pip.
   State.MissileX = 300000.0;  // plotted at 200,000: pip column 429
-  State.MissilePhase = kPhaseBurst;
+  State.MissilePhase = FlightPhase::Burst;
   Refresh();
   EXPECT_EQ(ReadCanvasText(59, 110, 16), "MSL RG  200,000 ");
   EXPECT_EQ(GreenSpan(796, 900, 1023).Count, 1);  // old pip gone, baseline left

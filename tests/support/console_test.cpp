@@ -10,11 +10,11 @@ namespace vorn::test {
 void ConsoleTest::SetUp() {
   ResetConsoleState();
   host_ = std::make_unique<HeadlessHost>();
-  SetActiveHost(host_.get());
+  AttachHost(host_.get());
 }
 
 void ConsoleTest::TearDown() {
-  SetActiveHost(nullptr);
+  AttachHost(nullptr);
 }
 
 void ConsoleTest::StartConsole() {
@@ -102,12 +102,6 @@ std::uint32_t CellForeground(int row, int column) {
   return foreground;
 }
 
-void SetMouse(int x, int y, int buttons) {
-  State.MouseX = x;
-  State.MouseY = y;
-  State.MouseButtons = buttons;
-}
-
 void PlaceAircraft(int slot, double x, double y, double alt) {
   const auto i = static_cast<std::size_t>(slot);
   State.TargetX[i] = x;
@@ -115,13 +109,6 @@ void PlaceAircraft(int slot, double x, double y, double alt) {
   State.TargetAlt[i] = alt;
   State.TargetAz[i] = std::atan2(y, x);
   State.TargetSlantRange[i] = std::sqrt(x * x + y * y + alt * alt);
-}
-
-int PpiPixelX(double x) {
-  return static_cast<int>(std::lround(265 + x / 1500));
-}
-int PpiPixelY(double y) {
-  return static_cast<int>(std::lround(770 - y / 1500));
 }
 
 std::uint32_t Colour(int rgb) {

@@ -10,7 +10,9 @@
 
 #include "app/console_state.h"
 #include "app/scheduler.h"
-#include "display/headless_host.h"
+#include "display/services.h"
+#include "model/ppi_geometry.h"
+#include "platform/headless/headless_host.h"
 
 namespace vorn::test {
 
@@ -49,14 +51,12 @@ class StartedConsoleTest : public ConsoleTest {
 };
 
 // Sets the mouse snapshot the routines read.
-void SetMouse(int x, int y, int buttons);
+inline void SetMouse(int x, int y, int buttons) {
+  SetMouseSnapshot(x, y, buttons);
+}
 // Puts an aircraft at (x, y, alt) with the azimuth and slant range the target
 // motion derives for it.
 void PlaceAircraft(int slot, double x, double y, double alt);
-// The PPI pixel of a ground position in yards: 1500 yards a pixel about
-// (265, 770), north up.
-int PpiPixelX(double x);
-int PpiPixelY(double y);
 
 // The text in cells (row, column) .. (row, column + length - 1), 1-based,
 // read back by matching each cell against the font; '?' for a cell that is

@@ -109,18 +109,22 @@ void CheckFinite(Report& r) {
                     s.GyroSettleTimer, s.BurstTimer, s.BurstSnapPending, s.SteerLateral,
                     s.SteerVertical, s.LauncherNumber, s.SectionNumber, s.BurstClutter);
   // Site, scopes and what the panels last showed.
-  VORN_CHECK_FINITE(r, s.AlertStatus, s.ModeBeforePause, s.EvasionG, s.SweepAngle, s.TtrRange,
-                    s.TtrNoiseLevel, s.ShownSteerLateral, s.ShownSteerVertical);
+  VORN_CHECK_FINITE(r, s.AlertStatus, s.EvasionG, s.SweepAngle, s.TtrRange, s.TtrNoiseLevel,
+                    s.ShownSteerLateral, s.ShownSteerVertical);
 }
 
 void CheckRanges(Report& r) {
   const auto& s = State;
   r.OneOf("AlertStatus", s.AlertStatus, {0.0, 1.0, 2.0, 3.0});
-  r.OneOf("OperatingMode", s.OperatingMode, {kModeNormal, kModeAuto, kModePaused, kModeText});
-  r.OneOf("ModeBeforePause", s.ModeBeforePause, {kModeNormal, kModeAuto, kModeText});
+  r.OneOf("OperatingMode", static_cast<int>(s.OperatingMode),
+          {static_cast<int>(Mode::Normal), static_cast<int>(Mode::Auto),
+           static_cast<int>(Mode::Paused), static_cast<int>(Mode::Text)});
+  r.OneOf(
+      "ModeBeforePause", static_cast<int>(s.ModeBeforePause),
+      {static_cast<int>(Mode::Normal), static_cast<int>(Mode::Auto), static_cast<int>(Mode::Text)});
   r.OneOf("EvasionG", s.EvasionG, {0.0, 0.2, 1.0});
   r.OneOf("MissileSelected", s.MissileSelected, {0, 1});
-  r.Within("MissilePhase", s.MissilePhase, kPhaseReady, kPhaseBurst);
+  r.Within("MissilePhase", static_cast<int>(s.MissilePhase), 0, 6);
   r.Within("TargetDesignated", s.TargetDesignated, 0, 7);
   r.Within("TargetTracked", s.TargetTracked, 0, 7);
   r.Holds(s.TargetDesignated == s.TargetTracked,
@@ -129,7 +133,7 @@ void CheckRanges(Report& r) {
   r.OneOf("IffMode2", s.IffMode2, {0, 1});
   r.OneOf("FireCommand", s.FireCommand, {0, 1});
   r.OneOf("BurstCommand", s.BurstCommand, {0, 1});
-  r.Within("AutoEngagementCount", s.AutoEngagementCount, 0, 8);
+  r.Within("AutoEngagementCount", static_cast<int>(s.AutoEngagementCount), 0, 8);
   r.Within("AutoCandidate", s.AutoCandidate, 0, 8);
   r.Within("AutoBestSlot", s.AutoBestSlot, 0, 7);
   // A launch counts the launcher up; the panel task wraps it to 1..3.
@@ -141,7 +145,7 @@ void CheckRanges(Report& r) {
   r.Within("TtrRange", s.TtrRange, 8000.0, 1e9);
   r.Within("MissileSpeed", s.MissileSpeed, 0.0, 1227.6);
   // A ready missile stands on its launcher, once the first tick has put it there.
-  if (s.MissilePhase == kPhaseReady && s.MissileX != 0.0) {
+  if (s.MissilePhase == FlightPhase::Ready && s.MissileX != 0.0) {
     r.OneOf("MissileX of the ready missile", s.MissileX,
             {14 * s.LauncherNumber + 15 * s.SectionNumber + 876});
     r.Holds(s.MissileY == 0.0 && s.MissileAlt == 0.0, "the ready missile is off its launcher");
@@ -248,18 +252,19 @@ Transfer CheckedRun::RunUntilPanelTask() {
 }
 
 void DestructionLog::Observe() {
-  const int phase = State.MissilePhase;
+  const FlightPhase phase = State.MissilePhase;
   justDestroyed_ = 0;
   // The burst's last tick clears the engagement, so the slot is taken while
   // the burst lasts. A held FIRE may launch again in that same tick.
-  if (previousPhase_ == kPhaseBurst && phase != kPhaseBurst && engagedSlot_ != 0 &&
+  if (previousPhase_ == FlightPhase::Burst && phase != FlightPhase::Burst && engagedSlot_ != 0 &&
       State.TargetX[static_cast<std::size_t>(engagedSlot_)] == 500000.0) {
     justDestroyed_ = engagedSlot_;
     ++(engagedSlot_ >= 5 ? friendly_ : hostile_);
   }
-  if (phase == kPhaseSettleGyro && previousPhase_ != kPhaseSettleGyro && State.TargetTracked >= 5)
+  if (phase == FlightPhase::SettleGyro && previousPhase_ != FlightPhase::SettleGyro &&
+      State.TargetTracked >= 5)
     ++friendlyLaunches_;
-  if (phase == kPhaseBurst) engagedSlot_ = State.TargetTracked;
+  if (phase == FlightPhase::Burst) engagedSlot_ = State.TargetTracked;
   previousPhase_ = phase;
 }
 

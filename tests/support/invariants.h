@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/scheduler.h"
+#include "model/missile.h"
 
 namespace vorn::test {
 
@@ -70,7 +71,7 @@ class DestructionLog {
   int JustDestroyed() const { return justDestroyed_; }
 
  private:
-  int previousPhase_ = 0;
+  FlightPhase previousPhase_ = FlightPhase::Ready;
   int engagedSlot_ = 0;
   int hostile_ = 0;
   int friendly_ = 0;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "platform/letterbox.h"
 #include "platform/web/web_keys.h"
-#include "platform/web/web_layout.h"
 #include "platform/web/web_pixels.h"
 
 namespace vorn::web {
@@ -73,47 +73,41 @@ TEST(WebKeysTest, TranslatesLikeTheDesktopWindow) {
         << "key \"" << c.Key << "\" modifiers " << c.Modifiers;
 }
 
+// The page places the canvas and maps the pointer with the shared letterbox,
+// in device pixels; these are the cases a browser tab meets.
 TEST(WebLayoutTest, GrowsByWholeFactorsAndShrinksToFit) {
   // Room to spare: shown 1:1, centred.
-  EXPECT_EQ(PlaceCanvas(1400, 1100, 1280, 1024).X, 60);
-  EXPECT_EQ(PlaceCanvas(1400, 1100, 1280, 1024).Y, 38);
-  EXPECT_EQ(PlaceCanvas(1400, 1100, 1280, 1024).Width, 1280);
+  EXPECT_EQ(Letterbox(1400, 1100, 1280, 1024), (Region{60, 38, 1280, 1024}));
   // Room for 1.75 times the help pages is still 1:1; for 2.1, twice.
-  EXPECT_EQ(PlaceCanvas(1400, 1100, 800, 600).Width, 800);
-  const Placement twice = PlaceCanvas(1700, 1300, 800, 600);
-  EXPECT_EQ(twice.Width, 1600);
-  EXPECT_EQ(twice.Height, 1200);
-  EXPECT_EQ(twice.X, 50);
-  EXPECT_EQ(twice.Y, 50);
+  EXPECT_EQ(Letterbox(1400, 1100, 800, 600), (Region{300, 250, 800, 600}));
+  EXPECT_EQ(Letterbox(1700, 1300, 800, 600), (Region{50, 50, 1600, 1200}));
   // Too small: shrunk to fit, the shape kept, bars on the long side.
-  const Placement shrunk = PlaceCanvas(1000, 1000, 1280, 1024);
-  EXPECT_EQ(shrunk.Width, 1000);
-  EXPECT_EQ(shrunk.Height, 800);
-  EXPECT_EQ(shrunk.Y, 100);
-  // No area yet: the canvas's own size, so that nothing divides by zero.
-  EXPECT_EQ(PlaceCanvas(0, 0, 1280, 1024).Width, 1280);
+  EXPECT_EQ(Letterbox(1000, 1000, 1280, 1024), (Region{0, 100, 1000, 800}));
 }
 
 TEST(WebLayoutTest, PointerMapsBackToTheCanvasPixelUnderIt) {
   for (const auto& [w, h] : {std::pair{2600, 2100}, std::pair{1000, 900}, std::pair{1400, 1100}}) {
-    const Placement shown = PlaceCanvas(w, h, 1280, 1024);
+    const Region shown = Letterbox(w, h, 1280, 1024);
     const double sx = static_cast<double>(shown.Width) / 1280,
                  sy = static_cast<double>(shown.Height) / 1024;
     for (const auto& [x, y] : {std::pair{0, 0}, std::pair{265, 770}, std::pair{1279, 1023}}) {
       const CanvasPoint p =
-          ToCanvas(shown, 1280, 1024, shown.X + (x + 0.5) * sx, shown.Y + (y + 0.5) * sy, false);
-      EXPECT_EQ(p.X, x) << w << " x " << h;
-      EXPECT_EQ(p.Y, y) << w << " x " << h;
+          AreaToCanvas(shown, 1280, 1024, static_cast<int>(shown.X + (x + 0.5) * sx),
+                       static_cast<int>(shown.Y + (y + 0.5) * sy), false);
+      // Shrunk, an area pixel covers more than one canvas pixel: the one at
+      // its left or top edge is taken.
+      const int slack = shown.Width < 1280 ? 1 : 0;
+      EXPECT_NEAR(p.X, x, slack) << w << " x " << h;
+      EXPECT_NEAR(p.Y, y, slack) << w << " x " << h;
     }
     // In the bars: off the canvas, or on its edge in full screen.
-    const CanvasPoint left = ToCanvas(shown, 1280, 1024, shown.X - 1, shown.Y + 5, false);
-    EXPECT_LT(left.X, 0);
-    const CanvasPoint right =
-        ToCanvas(shown, 1280, 1024, shown.X + shown.Width + 1, shown.Y + shown.Height + 1, false);
+    EXPECT_LT(AreaToCanvas(shown, 1280, 1024, shown.X - 1, shown.Y + 5, false).X, 0);
+    const CanvasPoint right = AreaToCanvas(shown, 1280, 1024, shown.X + shown.Width + 1,
+                                           shown.Y + shown.Height + 1, false);
     EXPECT_GE(right.X, 1280);
     EXPECT_GE(right.Y, 1024);
     const CanvasPoint clamped =
-        ToCanvas(shown, 1280, 1024, shown.X + shown.Width + 9, shown.Y - 9, true);
+        AreaToCanvas(shown, 1280, 1024, shown.X + shown.Width + 9, shown.Y - 9, true);
     EXPECT_EQ(clamped.X, 1279);
     EXPECT_EQ(clamped.Y, 0);
   }

@@ -220,7 +220,8 @@ bool WebHost::TakeInput(InputSink& input) {
 }
 
 CanvasPoint WebHost::Map(double x, double y) const {
-  return ToCanvas(shown_, width_, height_, x, y, fullScreen_);
+  return AreaToCanvas(shown_, width_, height_, static_cast<int>(std::floor(x)),
+                      static_cast<int>(std::floor(y)), fullScreen_);
 }
 
 void WebHost::Place() {
@@ -230,7 +231,7 @@ void WebHost::Place() {
   areaHeight_ = area[1];
   fullScreen_ = area[2] != 0;
   if (width_ == 0) return;
-  shown_ = PlaceCanvas(areaWidth_, areaHeight_, width_, height_);
+  shown_ = Letterbox(areaWidth_, areaHeight_, width_, height_);
   // Enlarged, the pixels stay sharp squares; shrunk, the browser's smooth
   // filter keeps thin lines and letters from dropping out.
   const bool crisp = shown_.Width >= width_;

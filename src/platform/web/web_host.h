@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/host.h"
-#include "platform/web/web_layout.h"
+#include "platform/letterbox.h"
 
 namespace vorn::web {
 
@@ -27,7 +27,7 @@ class WebHost final : public Host {
 
   double Clock() override;
   void Wait(double seconds, InputSink& input) override;
-  void WaitUntil(double clock, InputSink& input);
+  void WaitUntil(double clock, InputSink& input) override;
   void Show(const Frame& frame) override;
 
   // Shows the page's "ended" message over the canvas and stops taking input.
@@ -46,7 +46,7 @@ class WebHost final : public Host {
   int areaWidth_ = 0;  // the screen area in device pixels
   int areaHeight_ = 0;
   bool fullScreen_ = false;
-  Placement shown_;
+  Region shown_;  // where the canvas is shown in the area
 };
 
 }  // namespace vorn::web

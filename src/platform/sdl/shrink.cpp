@@ -1,4 +1,4 @@
-#include "display/shrink.h"
+#include "platform/sdl/shrink.h"
 
 #include <algorithm>
 #include <array>
@@ -56,7 +56,7 @@ RowSpan ShrunkRows(int canvasHeight, int pictureHeight, int y0, int y1) {
   return {first, last + 1};
 }
 
-void ShrinkCanvasRows(const CanvasState& canvas, const ShrunkPicture& picture, RowSpan rows) {
+void ShrinkCanvasRows(const Frame& canvas, const ShrunkPicture& picture, RowSpan rows) {
   const int cw = canvas.Width, ch = canvas.Height;
   if (cw <= 0 || ch <= 0 || picture.Width <= 0 || picture.Height <= 0 || picture.Width > cw ||
       picture.Height > ch)
@@ -77,9 +77,9 @@ void ShrinkCanvasRows(const CanvasState& canvas, const ShrunkPicture& picture, R
       for (int y = sy0; y < sy1; ++y) {
         const std::size_t at = static_cast<std::size_t>(y) * width;
         if (canvas.BitsPerPixel == 16)
-          AddRow16(canvas.Pixels16.data() + at, sx0, sx1, sum);
+          AddRow16(static_cast<const std::uint16_t*>(canvas.Pixels) + at, sx0, sx1, sum);
         else
-          AddRow32(canvas.Pixels32.data() + at, sx0, sx1, sum);
+          AddRow32(static_cast<const std::uint32_t*>(canvas.Pixels) + at, sx0, sx1, sum);
       }
       const auto count = static_cast<std::uint32_t>((sy1 - sy0) * (sx1 - sx0));
       const std::uint32_t half = count / 2;  // rounds the means to nearest

@@ -1,4 +1,4 @@
-#include "display/shrink.h"
+#include "platform/sdl/shrink.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +58,7 @@ TEST_F(ShrinkTest, AveragesWithoutLosingThinLinesOrSpillingOver) {
     DrawLine(0, static_cast<float>(x - 140), 1279, static_cast<float>(x - 140), 0xFF0000,
              LineKind::Line);
     Picture picture(960, 768);
-    ShrinkCanvasRows(State.Canvas, picture.View, RowSpan{0, 768});
+    ShrinkCanvasRows(TakeChangedFrame(), picture.View, RowSpan{0, 768});
     std::uint32_t column = 0, row = 0;
     for (int i = 470; i < 490; ++i) column = std::max(column, picture.At(i, 100) & 0xFF);
     for (int j = 365; j < 385; ++j) row = std::max(row, picture.At(100, j) >> 16);
@@ -72,7 +72,7 @@ TEST_F(ShrinkTest, AveragesWithoutLosingThinLinesOrSpillingOver) {
 TEST_F(ShrinkTest, KeepsFlatColoursAndWritesOnlyTheAskedRows) {
   DrawLine(0, 0, 1279, 1023, 0xFFFF00, LineKind::FilledBox);
   Picture picture(640, 512);
-  ShrinkCanvasRows(State.Canvas, picture.View, RowSpan{10, 20});
+  ShrinkCanvasRows(TakeChangedFrame(), picture.View, RowSpan{10, 20});
   EXPECT_EQ(picture.At(0, 10), 0xFFFF00u);  // 5-6-5 widened back to full yellow
   EXPECT_EQ(picture.At(639, 19), 0xFFFF00u);
   EXPECT_EQ(picture.At(0, 9), Picture::kUntouched);
@@ -82,13 +82,13 @@ TEST_F(ShrinkTest, KeepsFlatColoursAndWritesOnlyTheAskedRows) {
   OpenScreen(kHelpMode, 32);
   PlotPixel(7, 3, 0x123456);
   Picture same(800, 600);
-  ShrinkCanvasRows(State.Canvas, same.View, RowSpan{0, 600});
+  ShrinkCanvasRows(TakeChangedFrame(), same.View, RowSpan{0, 600});
   EXPECT_EQ(same.At(7, 3), 0x123456u);
   EXPECT_EQ(same.At(8, 3), 0u);
 
   // A picture larger than the canvas is refused, not overrun.
   Picture large(900, 700);
-  ShrinkCanvasRows(State.Canvas, large.View, RowSpan{0, 700});
+  ShrinkCanvasRows(TakeChangedFrame(), large.View, RowSpan{0, 700});
   EXPECT_EQ(large.At(0, 0), Picture::kUntouched);
 }
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "display/canvas.h"
+#include "platform/host.h"
 
 namespace vorn {
 
@@ -28,6 +28,6 @@ RowSpan ShrunkRows(int canvasHeight, int pictureHeight, int y0, int y1);
 
 // Computes picture rows [first, end) from the canvas. The picture must be no
 // larger than the canvas in either direction.
-void ShrinkCanvasRows(const CanvasState& canvas, const ShrunkPicture& picture, RowSpan rows);
+void ShrinkCanvasRows(const Frame& canvas, const ShrunkPicture& picture, RowSpan rows);
 
 }  // namespace vorn
