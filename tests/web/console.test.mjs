@@ -2,10 +2,12 @@
 // canvas is read back (text through the console's font, pixel colours) and
 // every step waits for what it expects with a generous deadline.
 import assert from 'node:assert/strict';
+import { readdirSync, statSync } from 'node:fs';
+import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 import {
-  launchBrowser, openConsole, pagePoint, readCanvas, readCells, sameColour, serveSite, waitFor,
-  waitForCells,
+  launchBrowser, openConsole, pagePoint, readCanvas, readCells, sameColour, serveSite, siteDir,
+  waitFor, waitForCells,
 } from './site.js';
 
 const kSweepStepsPerSecond = 12500 / 15;  // one turn of 3600 steps in 4.32 s
@@ -23,6 +25,13 @@ before(async () => {
 after(async () => {
   await browser?.close();
   await site?.close();
+});
+
+test('the site is four files, the program at most 1.5 MB', () => {
+  assert.deepEqual(readdirSync(siteDir).sort(), ['controls.html', 'index.html', 'vorn.js', 'vorn.wasm']);
+  const bytes = statSync(join(siteDir, 'vorn.js')).size + statSync(join(siteDir, 'vorn.wasm')).size;
+  console.log(`vorn.js + vorn.wasm: ${bytes} bytes`);
+  assert.ok(bytes <= 1.5 * 1024 * 1024, `${bytes} bytes`);
 });
 
 const sweepSteps = (page) => page.evaluate(() => Module._vorn_test_sweep_steps());
@@ -110,6 +119,13 @@ test('the page shows the console; an echo designated, RED, FIRE', async () => {
   assert.deepEqual(await page.evaluate(async () => [localStorage.length, sessionStorage.length,
     (await indexedDB.databases()).length]), [0, 0, 0]);
   assertQuiet(messages, errors);
+
+  // The controls page the hint links to.
+  await page.click('a[href="controls.html"]');
+  await page.waitForSelector('table');
+  const rows = await page.$$eval('tr', (trs) => trs.map((tr) => tr.textContent));
+  assert.ok(rows.length >= 10, `${rows.length} rows`);
+  assert.ok(rows.some((r) => /q.*or Escape.*Ends the program/s.test(r)), 'no row for q');
   await page.close();
 });
 
