@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a Debian or Ubuntu machine for vorn and then either runs the console
-# ("run", the default) or builds and passes every test ("test"). Packages that
+# ("run", the default), builds and passes every test ("test"), or builds the
+# console's web site and serves it on this machine ("web"). Packages that
 # are missing are installed with apt-get first (through sudo when not root).
 set -euo pipefail
 
@@ -11,6 +12,13 @@ packages=(g++ cmake make pkg-config libsdl2-dev libpng-dev)
 if [ "$mode" = test ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool imagemagick x11-utils libx11-dev
              clang libclang-rt-14-dev)
+  # The browser build and its tests: emscripten, Chromium, and node with npm
+  # for playwright-core (a node that came with its own npm is kept).
+  packages+=(emscripten chromium)
+  command -v node >/dev/null || packages+=(nodejs)
+  command -v npm >/dev/null || packages+=(npm)
+elif [ "$mode" = web ]; then
+  packages=(cmake make emscripten python3)
 fi
 
 source tools/packages.sh
@@ -23,10 +31,17 @@ case "$mode" in
     exec build/release/vorn
     ;;
   test)
+    (cd tests/web && npm ci --no-audit --no-fund)
     cmake --workflow --preset debug
     ;;
+  web)
+    cmake --preset web >/dev/null
+    cmake --build --preset web --target vorn_web
+    echo "vorn is served at http://127.0.0.1:8000/ (Ctrl+C stops it)"
+    exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build/web/site
+    ;;
   *)
-    echo "usage: $0 [run|test]" >&2
+    echo "usage: $0 [run|test|web]" >&2
     exit 2
     ;;
 esac

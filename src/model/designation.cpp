@@ -138,7 +138,10 @@ void UpdateFirePanel() {
       Model.BurstCommand = 0;
       burstColour = kButtonRefused;
     } else {
+      // The flight is over: a burst entered from the cruise no longer
+      // places the missile on the track.
       Model.MissilePhase = FlightPhase::Ready;
+      Model.BurstSnapPending = 0.0;
     }
   }
 

@@ -204,6 +204,8 @@ void PlaceOnLauncher() {
   if (Model.FireCommand != 0) {
     Model.MissilePhase = FlightPhase::SettleGyro;
     Model.LauncherNumber += 1;
+    // A new flight: no earlier burst's placement may carry over to it.
+    Model.BurstSnapPending = 0.0;
   }
   Model.MissileX = 14 * Model.LauncherNumber + 15 * Model.SectionNumber + 876;
   Model.MissileY = 0.0;

@@ -212,8 +212,11 @@ class WildInputTest : public test::ConsoleTest {
 TEST_F(WildInputTest, RandomOperatorKeepsTheConsoleSound) {
   const double hours = WildHours();
   const std::uint32_t seed = WildSeed();
-  std::printf("[ wild     ] seed %u, %g simulated hours (replay: VORN_WILD_SEED=%u)\n", seed, hours,
-              seed);
+  // On standard error, unbuffered, so that the seed reaches CI's log even
+  // when a sanitizer ends the run; every failure message names it as well.
+  std::fprintf(stderr, "[ wild     ] seed %u, %g simulated hours (replay: VORN_WILD_SEED=%u)\n",
+               seed, hours, seed);
+  SCOPED_TRACE(testing::Message() << "replay with VORN_WILD_SEED=" << seed);
   std::fflush(stdout);
   random_.seed(seed);
 

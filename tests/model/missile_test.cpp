@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "display/canvas.h"
+#include "model/designation.h"
 #include "model/fire_control.h"
 #include "support/console_test.h"
 
@@ -417,6 +418,44 @@ TEST_F(MissileTest, CruiseBurstPlacesTheMissileOnTheTrack) {
   for (int i = 0; i < 20 && State.TimeToIntercept > 0; ++i) Tick();
   EXPECT_EQ(State.BurstSnapPending, 0);
   EXPECT_EQ(MissileAt(), std::tuple(State.TrackX, State.TrackY, State.TrackAlt));
+}
+
+// A burst entered from the cruise places the missile on the track when its
+// countdown runs out. A manual burst before that, or the next launch, ends
+// that burst: a later flight that bursts straight from the dive must stay
+// where it burst, not jump onto the track.
+TEST_F(MissileTest, AbandonedCruiseBurstLeavesNoSnapForTheNextFlight) {
+  Engage(4, 6000, 0, 3000, -400, 0, 0);
+  Cruise(5000, 0, 3000, 1100, 0.0, 1.3);
+  for (int i = 0; i < 10 && State.MissilePhase == FlightPhase::Cruise; ++i) Tick();
+  ASSERT_EQ(State.MissilePhase, FlightPhase::Burst);
+  ASSERT_EQ(State.BurstSnapPending, 1.0);
+  ASSERT_GT(State.TimeToIntercept, 0.0);
+  test::SetMouse(670, 920, 0);
+  UpdateFirePanel();
+  test::SetMouse(670, 920, 1);
+  UpdateFirePanel();  // Manual Burst, in the first second of the burst
+  EXPECT_EQ(State.MissilePhase, FlightPhase::Ready);
+  EXPECT_EQ(State.BurstSnapPending, 0.0);
+
+  Dive(2.0, 3000);
+  State.MissilePitch = kHalfPi;  // a fresh flight's dive starts upright
+  State.MissileVZ = 875;
+  TicksIn(FlightPhase::Dive);
+  ASSERT_EQ(State.MissilePhase, FlightPhase::Burst);
+  const Vector burstAt = MissileAt();
+  for (int i = 0; i < 20 && State.MissilePhase == FlightPhase::Burst; ++i) {
+    Tick();
+    EXPECT_EQ(MissileAt(), burstAt) << "burst tick " << i;
+  }
+
+  // A launch starts a flight with no snap left over either.
+  State.MissilePhase = FlightPhase::Ready;
+  State.BurstSnapPending = 1.0;
+  State.FireCommand = 1;
+  FlyMissile();
+  EXPECT_EQ(State.MissilePhase, FlightPhase::SettleGyro);
+  EXPECT_EQ(State.BurstSnapPending, 0.0);
 }
 
 }  // namespace

@@ -1,0 +1,184 @@
+// The console's site in the system's Chromium, driven as a user would: the
+// canvas is read back (text through the console's font, pixel colours) and
+// every step waits for what it expects with a generous deadline.
+import assert from 'node:assert/strict';
+import { readdirSync, statSync } from 'node:fs';
+import { join } from 'node:path';
+import { after, before, test } from 'node:test';
+import {
+  launchBrowser, openConsole, pagePoint, readCanvas, readCells, sameColour, serveSite, siteDir,
+  waitFor, waitForCells,
+} from './site.js';
+
+const kSweepStepsPerSecond = 12500 / 15;  // one turn of 3600 steps in 4.32 s
+const kTitle = ' VORN TAMBERIS SIMULATION 20090704';
+const kReady = '      Ready  ';
+
+let site;
+let browser;
+
+before(async () => {
+  site = await serveSite();
+  browser = await launchBrowser();
+});
+
+after(async () => {
+  await browser?.close();
+  await site?.close();
+});
+
+test('the site is four files, the program at most 1.5 MB', () => {
+  assert.deepEqual(readdirSync(siteDir).sort(), ['controls.html', 'index.html', 'vorn.js', 'vorn.wasm']);
+  const bytes = statSync(join(siteDir, 'vorn.js')).size + statSync(join(siteDir, 'vorn.wasm')).size;
+  console.log(`vorn.js + vorn.wasm: ${bytes} bytes`);
+  assert.ok(bytes <= 1.5 * 1024 * 1024, `${bytes} bytes`);
+});
+
+const sweepSteps = (page) => page.evaluate(() => Module._vorn_test_sweep_steps());
+
+// Presses `button` at canvas pixel (x, y) and holds it until `probe` sees
+// what it waits for (the console reads the buttons every 0.1 s tick).
+async function holdUntil(page, x, y, what, probe, button = 'left') {
+  const p = await pagePoint(page, x, y);
+  await page.mouse.move(p.x, p.y);
+  await page.mouse.down({ button });
+  try {
+    return await waitFor(what, probe);
+  } finally {
+    await page.mouse.up({ button });
+  }
+}
+
+const roundHalfEven = (v) => {
+  const r = Math.round(v);
+  return Math.abs(v % 1) === 0.5 && r % 2 !== 0 ? r - 1 : r;
+};
+
+// The message lines must hold no error from the program or the page.
+function assertQuiet(messages, errors) {
+  assert.deepEqual(errors, [], 'errors thrown in the page');
+  assert.deepEqual(messages.filter((m) => m.startsWith('error')), [], 'errors on the page console');
+}
+
+test('the page shows the console; an echo designated, RED, FIRE', async () => {
+  const { page, messages, errors } = await openConsole(browser, site.url);
+  assert.match(await page.title(), /vorn/);
+  assert.match(await page.textContent('#hint'), /click an echo on the round scope; see Controls/i);
+  assert.equal(await page.getAttribute('a[href="controls.html"]', 'href'), 'controls.html');
+  assert.equal(await page.isVisible('button#full'), true);
+  assert.equal(await page.isVisible('#ended'), false);
+
+  await waitForCells(page, 2, 1, kTitle);
+  // The PPI's bearing labels, every 30 degrees, where the scope prints them.
+  for (let degrees = 0; degrees < 360; degrees += 30) {
+    const theta = (degrees * Math.PI) / 180;
+    const row = roundHalfEven(roundHalfEven(778 - 235 * Math.cos(theta)) / 16);
+    const column = roundHalfEven(roundHalfEven(265 + 240 * Math.sin(theta)) / 8);
+    const { text } = await readCells(page, row, column, String(degrees).length);
+    assert.equal(text, String(degrees), `bearing label ${degrees} at row ${row}, column ${column}`);
+  }
+  await waitForCells(page, 33, 70, 'Target Designated      NO ');
+  const no = await readCells(page, 33, 93, 3);
+  assert.ok(sameColour(no.colour, [255, 0, 0]), `NO is red, not ${no.colour}`);
+
+  // The first aircraft: hostile, 88000 yards west and 44060 south, flying
+  // east at 300 yd/s. Its echo is where the scenario puts it once the sweep
+  // has painted it: bright pixels, well above the noise.
+  const echo = await waitFor('the echo of the first aircraft', async () => {
+    const seconds = (await sweepSteps(page)) / kSweepStepsPerSecond;
+    const x = Math.round(265 + (-88000 + 300 * seconds) / 1500);
+    const y = Math.round(770 - -44060 / 1500);
+    const box = await readCanvas(page, x - 4, y - 4, 9, 9);
+    let lit = 0;
+    for (let i = 0; i < box.data.length; i += 4) if (box.data[i] >= 96) ++lit;
+    return lit >= 8 ? { x, y } : null;
+  });
+  // Any button designates; the right one here.
+  await holdUntil(page, echo.x, echo.y, 'Target Designated YES', async () => {
+    const got = await readCells(page, 33, 70, 26);
+    return got.text === 'Target Designated      YES' ? got : null;
+  }, 'right');
+  const yes = await readCells(page, 33, 93, 3);
+  assert.ok(sameColour(yes.colour, [0, 255, 0]), `YES is green, not ${yes.colour}`);
+  await waitForCells(page, 34, 70, 'Target Tracked         YES');
+
+  // BLUE, then RED: the lamps set the site alert status.
+  await holdUntil(page, 540, 15, 'Site Alert Status RED? NO', async () =>
+    (await readCells(page, 36, 70, 26)).text === 'Site Alert Status RED? NO ');
+  await holdUntil(page, 500, 15, 'Site Alert Status RED? YES', async () =>
+    (await readCells(page, 36, 70, 26)).text === 'Site Alert Status RED? YES');
+  await waitForCells(page, 34, 100, 'Msl Status       Ready  ');
+  await holdUntil(page, 620, 920, 'Msl Status leaving Ready', async () => {
+    const phase = (await readCells(page, 34, 111, 13)).text;
+    return phase !== kReady ? phase : null;
+  });
+
+  // Nothing was fetched after the page loaded, and nothing was kept.
+  assert.deepEqual([...new Set(site.requests)].sort(), ['/', '/vorn.js', '/vorn.wasm']);
+  assert.deepEqual(await page.context().cookies(), []);
+  assert.deepEqual(await page.evaluate(async () => [localStorage.length, sessionStorage.length,
+    (await indexedDB.databases()).length]), [0, 0, 0]);
+  assertQuiet(messages, errors);
+
+  // The controls page the hint links to.
+  await page.click('a[href="controls.html"]');
+  await page.waitForSelector('table');
+  const rows = await page.$$eval('tr', (trs) => trs.map((tr) => tr.textContent));
+  assert.ok(rows.length >= 10, `${rows.length} rows`);
+  assert.ok(rows.some((r) => /q.*or Escape.*Ends the program/s.test(r)), 'no row for q');
+  await page.close();
+});
+
+test('the sweep keeps time; help pages; Auto fires; q ends', async () => {
+  // A smaller tab: the console is shrunk to fit, and clicks go through that.
+  const { page, messages, errors } = await openConsole(browser, site.url, { width: 1000, height: 800 });
+  await waitForCells(page, 2, 1, kTitle);
+
+  // 15 s of the page's real time: 12,500 steps of the sweep, give or take
+  // 60. The count is read with the time the program last went to sleep, so
+  // a late timer on a busy machine does not skew it.
+  const sample = () => page.evaluate(() => ({ steps: Module._vorn_test_sweep_steps(),
+                                              at: Module.vornPage.sleptAt / 1000 }));
+  const first = await sample();
+  await page.waitForTimeout(15000);  // the span measured, not a wait for a state
+  const last = await sample();
+  const steps = last.steps - first.steps, seconds = last.at - first.at;
+  const expected = seconds * kSweepStepsPerSecond;
+  console.log(`sweep: ${steps} steps in ${seconds.toFixed(3)} s (expected ${expected.toFixed(0)})`);
+  assert.ok(Math.abs(steps - expected) <= 60, `${steps} sweep steps in ${seconds} s`);
+
+  assert.ok(await page.evaluate(() => document.getElementById('canvas').clientWidth < 1000));
+
+  // Text: the help pages on their own 800 x 600 canvas, shown 1:1 here;
+  // '>' turns the page, any other key goes back to the console.
+  await holdUntil(page, 975, 5, 'the help pages', async () =>
+    page.evaluate(() => document.getElementById('canvas').width === 800));
+  await waitForCells(page, 3, 1, ' Page 1');
+  assert.equal(await page.evaluate(() => document.getElementById('canvas').style.width), '800px');
+  await page.keyboard.press('>');
+  await waitForCells(page, 3, 1, ' Page 2');
+  await page.keyboard.press('x');
+  await waitFor('the console back', async () =>
+    page.evaluate(() => document.getElementById('canvas').width === 1280));
+  await waitForCells(page, 1, 82, 'Game Modes: Normal, Auto, Pause ,Exit, Text ');
+
+  // Auto: the crew fires within 15 simulated seconds.
+  const autoAt = await holdUntil(page, 820, 5, 'Auto chosen', async () => {
+    const auto = await readCells(page, 1, 102, 4);
+    return sameColour(auto.colour, [255, 0, 0]) ? sweepSteps(page) : null;
+  });
+  const firedAt = await waitFor('the crew firing', async () => {
+    const phase = (await readCells(page, 34, 111, 13)).text;
+    return phase !== kReady ? sweepSteps(page) : null;
+  }, 120);
+  const firedAfter = (firedAt - autoAt) / kSweepStepsPerSecond;
+  console.log(`Auto: the crew fired ${firedAfter.toFixed(1)} s after Auto was chosen`);
+  assert.ok(firedAfter <= 15, `the crew fired ${firedAfter} s after Auto`);
+
+  // "q" ends the program: the message over the canvas.
+  await page.keyboard.press('q');
+  await page.waitForSelector('#ended', { state: 'visible', timeout: 60000 });
+  assert.match(await page.textContent('#ended'), /vorn has ended — reload the page to start again/);
+  assertQuiet(messages, errors);
+  await page.close();
+});

@@ -1,0 +1,117 @@
+// Measures the console's site in headless Chromium: frames shown per
+// second, the page's animation frames, and the CPU time of the tab's
+// renderer process (from /proc) and of its main thread (from the DevTools
+// protocol), over SECONDS (default 30) in Auto. With --screenshot FILE it
+// then saves a picture of the page with the crew's missile in flight.
+//
+//   node tests/web/measure.mjs [SECONDS] [--screenshot FILE]
+import { mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { chromium } from 'playwright-core';
+import { chromiumPath, readCells, sameColour, serveSite, waitFor, waitForCells } from './site.js';
+
+const args = process.argv.slice(2);
+const shotAt = args.indexOf('--screenshot');
+const screenshot = shotAt >= 0 ? args.splice(shotAt, 2)[1] : null;
+const seconds = Number(args[0] || 30);
+
+// CPU seconds (user + system) of each process, and the parent of each.
+function processes() {
+  const list = [];
+  for (const name of readdirSync('/proc')) {
+    if (!/^\d+$/.test(name)) continue;
+    try {
+      const stat = readFileSync(`/proc/${name}/stat`, 'utf8');
+      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+      // Chromium rewrites its processes' titles: one string, spaces between.
+      const cmdline = readFileSync(`/proc/${name}/cmdline`, 'utf8').split('\0').join(' ');
+      list.push({ pid: Number(name), ppid: Number(fields[1]), cpu: (Number(fields[11]) + Number(fields[12])) / 100,
+                  cmdline });
+    } catch { /* gone meanwhile */ }
+  }
+  return list;
+}
+
+// Our Chromium's processes by kind: the one started with our profile
+// folder, and everything below it.
+function ourChromium(profile) {
+  const all = processes();
+  const root = all.find((p) => p.cmdline.includes(`--user-data-dir=${profile}`) &&
+                               !p.cmdline.includes('--type='));
+  const ours = new Map();
+  const walk = (pid) => {
+    for (const p of all) if (p.ppid === pid) { ours.set(p.pid, p); walk(p.pid); }
+  };
+  ours.set(root.pid, root);
+  walk(root.pid);
+  const kinds = {};
+  for (const p of ours.values()) {
+    const type = (p.cmdline.match(/--type=(\S+)/) || [null, 'browser'])[1];
+    kinds[type] = (kinds[type] || 0) + p.cpu;
+  }
+  return kinds;
+}
+
+const site = await serveSite();
+const profile = mkdtempSync(join(tmpdir(), 'vorn-measure-'));
+const context = await chromium.launchPersistentContext(profile, {
+  executablePath: chromiumPath,
+  headless: true,
+  viewport: { width: 1300, height: 1070 },
+  args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update',
+         '--disable-sync', '--no-first-run', '--no-default-browser-check'],
+});
+try {
+  const page = context.pages()[0] || await context.newPage();
+  await page.goto(site.url);
+  await waitForCells(page, 2, 1, ' VORN TAMBERIS SIMULATION 20090704');
+  const box = await page.evaluate(() => {
+    const r = document.getElementById('canvas').getBoundingClientRect();
+    return { x: r.left, y: r.top };
+  });
+  await page.mouse.move(box.x + 820, box.y + 5);
+  await page.mouse.down();
+  await waitFor('Auto', async () => sameColour((await readCells(page, 1, 102, 4)).colour, [255, 0, 0]));
+  await page.mouse.up();
+  await page.waitForTimeout(5000);  // settle before measuring
+
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('Performance.enable');
+  const metric = async () => Object.fromEntries(
+    (await cdp.send('Performance.getMetrics')).metrics.map((m) => [m.name, m.value]));
+  const frames = () => page.evaluate(() => Module.vornPage.frames);
+  const m0 = await metric(), c0 = ourChromium(profile), f0 = await frames();
+  const animationFrames = await page.evaluate(async (s) => {
+    let n = 0;
+    const end = performance.now() + s * 1000;
+    await new Promise((resolve) => {
+      const tick = (t) => { ++n; if (t < end) requestAnimationFrame(tick); else resolve(); };
+      requestAnimationFrame(tick);
+    });
+    return n;
+  }, seconds);
+  const m1 = await metric(), c1 = ourChromium(profile), f1 = await frames();
+  const wall = m1.Timestamp - m0.Timestamp;
+  const percent = (v) => `${((100 * v) / wall).toFixed(1)} %`;
+  console.log(`over ${wall.toFixed(1)} s in Auto:`);
+  console.log(`  frames shown by the console: ${((f1 - f0) / wall).toFixed(1)} per second`);
+  console.log(`  animation frames of the page: ${(animationFrames / wall).toFixed(1)} per second`);
+  console.log(`  tab main thread busy (DevTools TaskDuration): ${percent(m1.TaskDuration - m0.TaskDuration)}` +
+              ` (script ${percent(m1.ScriptDuration - m0.ScriptDuration)})`);
+  for (const kind of Object.keys(c1).sort())
+    console.log(`  CPU of Chromium's ${kind} process(es): ${percent(c1[kind] - (c0[kind] || 0))} of a core`);
+  console.log(`  JS heap used: ${(m1.JSHeapUsedSize / 1048576).toFixed(1)} MiB`);
+
+  if (screenshot) {
+    await waitFor('the missile in cruise', async () =>
+      (await readCells(page, 34, 111, 13)).text === '1/2g Cruise  ', 180);
+    await page.waitForTimeout(8000);  // let the pens draw out the flight
+    await page.screenshot({ path: screenshot });
+    console.log(`screenshot: ${screenshot}`);
+  }
+} finally {
+  await context.close();
+  await site.close();
+  rmSync(profile, { recursive: true, force: true });
+}

@@ -1,0 +1,152 @@
+// The browser host's pure parts: keys to key codes, where the canvas sits in
+// the page and where a pointer falls on it, and the pixels the page puts.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "platform/host.h"
+#include "platform/letterbox.h"
+#include "platform/web/web_keys.h"
+#include "platform/web/web_pixels.h"
+
+namespace vorn::web {
+namespace {
+
+struct KeyCase {
+  std::string_view Key;
+  int Modifiers;
+  int Code;
+};
+
+TEST(WebKeysTest, TranslatesLikeTheDesktopWindow) {
+  const KeyCase cases[] = {
+      // Characters as the layout types them, up to 255.
+      {"a", 0, 'a'},
+      {"A", 0, 'A'},
+      {"q", 0, 'q'},
+      {" ", 0, ' '},
+      {">", 0, '>'},
+      {"\xC3\xA9", 0, 0xE9},   // e acute, two UTF-8 bytes
+      {"\xE2\x82\xAC", 0, 0},  // the euro sign is above 255
+      // Keys without a character.
+      {"Escape", 0, kKeyEscape},
+      {"Enter", 0, kKeyEnter},
+      {"Backspace", 0, 8},
+      {"Tab", 0, 9},
+      {"ArrowUp", 0, kKeyUp},
+      {"ArrowDown", 0, kKeyDown},
+      {"ArrowLeft", 0, kKeyLeft},
+      {"ArrowRight", 0, kKeyRight},
+      {"Insert", 0, kKeyInsert},
+      {"Delete", 0, kKeyDelete},
+      {"Home", 0, kKeyHome},
+      {"End", 0, kKeyEnd},
+      {"PageUp", 0, kKeyPageUp},
+      {"PageDown", 0, kKeyPageDown},
+      {"F1", 0, kKeyF1},
+      {"F10", 0, kKeyF1 + 9},
+      {"F11", 0, 0},
+      {"F0", 0, 0},
+      {"F1x", 0, 0},
+      {"F", 0, 'F'},
+      // Keys the console has no code for.
+      {"Shift", 0, 0},
+      {"Control", kModCtrl, 0},
+      {"Dead", 0, 0},
+      {"Unidentified", 0, 0},
+      {"", 0, 0},
+      // Ctrl+letter is its control code; other Ctrl and Meta combinations
+      // are the browser's; Alt alone types nothing; Ctrl+Alt is AltGr.
+      {"a", kModCtrl, 1},
+      {"Z", kModCtrl, 26},
+      {"1", kModCtrl, 0},
+      {"c", kModMeta, 0},
+      {"x", kModAlt, 0},
+      {"@", kModCtrl | kModAlt, '@'},
+      {"Escape", kModCtrl, kKeyEscape},
+  };
+  for (const KeyCase& c : cases)
+    EXPECT_EQ(TranslateKey(c.Key, c.Modifiers), c.Code)
+        << "key \"" << c.Key << "\" modifiers " << c.Modifiers;
+}
+
+// The page places the canvas and maps the pointer with the shared letterbox,
+// in device pixels; these are the cases a browser tab meets.
+TEST(WebLayoutTest, GrowsByWholeFactorsAndShrinksToFit) {
+  // Room to spare: shown 1:1, centred.
+  EXPECT_EQ(Letterbox(1400, 1100, 1280, 1024), (Region{60, 38, 1280, 1024}));
+  // Room for 1.75 times the help pages is still 1:1; for 2.1, twice.
+  EXPECT_EQ(Letterbox(1400, 1100, 800, 600), (Region{300, 250, 800, 600}));
+  EXPECT_EQ(Letterbox(1700, 1300, 800, 600), (Region{50, 50, 1600, 1200}));
+  // Too small: shrunk to fit, the shape kept, bars on the long side.
+  EXPECT_EQ(Letterbox(1000, 1000, 1280, 1024), (Region{0, 100, 1000, 800}));
+}
+
+TEST(WebLayoutTest, PointerMapsBackToTheCanvasPixelUnderIt) {
+  for (const auto& [w, h] : {std::pair{2600, 2100}, std::pair{1000, 900}, std::pair{1400, 1100}}) {
+    const Region shown = Letterbox(w, h, 1280, 1024);
+    const double sx = static_cast<double>(shown.Width) / 1280,
+                 sy = static_cast<double>(shown.Height) / 1024;
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{265, 770}, std::pair{1279, 1023}}) {
+      const CanvasPoint p =
+          AreaToCanvas(shown, 1280, 1024, static_cast<int>(shown.X + (x + 0.5) * sx),
+                       static_cast<int>(shown.Y + (y + 0.5) * sy), false);
+      // Shrunk, an area pixel covers more than one canvas pixel: the one at
+      // its left or top edge is taken.
+      const int slack = shown.Width < 1280 ? 1 : 0;
+      EXPECT_NEAR(p.X, x, slack) << w << " x " << h;
+      EXPECT_NEAR(p.Y, y, slack) << w << " x " << h;
+    }
+    // In the bars: off the canvas, or on its edge in full screen.
+    EXPECT_LT(AreaToCanvas(shown, 1280, 1024, shown.X - 1, shown.Y + 5, false).X, 0);
+    const CanvasPoint right = AreaToCanvas(shown, 1280, 1024, shown.X + shown.Width + 1,
+                                           shown.Y + shown.Height + 1, false);
+    EXPECT_GE(right.X, 1280);
+    EXPECT_GE(right.Y, 1024);
+    const CanvasPoint clamped =
+        AreaToCanvas(shown, 1280, 1024, shown.X + shown.Width + 9, shown.Y - 9, true);
+    EXPECT_EQ(clamped.X, 1279);
+    EXPECT_EQ(clamped.Y, 0);
+  }
+}
+
+// The bytes R, G, B, A of an RGBA pixel.
+std::vector<int> Bytes(std::uint32_t p) {
+  return {static_cast<int>(p & 0xFF), static_cast<int>(p >> 8 & 0xFF),
+          static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 24)};
+}
+
+TEST(WebPixelsTest, ConvertsOnlyTheChangedRectangle) {
+  // A 4 x 3 canvas of 5-6-5 pixels; the rectangle is 2 x 2 at (1, 1).
+  const std::vector<std::uint16_t> pixels = {
+      0, 0,      0,      0,  //
+      0, 0xF800, 0x07E0, 0,  //
+      0, 0x001F, 0x8410, 0,  //
+  };
+  const Region changed{1, 1, 2, 2};
+  const Frame frame{4, 3, 16, pixels.data(), std::span<const Region>(&changed, 1), false};
+  std::vector<std::uint32_t> rgba(12, 0x12345678u);
+  ConvertRegion(frame, changed, rgba.data());
+  EXPECT_EQ(Bytes(rgba[5]), (std::vector<int>{255, 0, 0, 255}));
+  EXPECT_EQ(Bytes(rgba[6]), (std::vector<int>{0, 255, 0, 255}));
+  EXPECT_EQ(Bytes(rgba[9]), (std::vector<int>{0, 0, 255, 255}));
+  EXPECT_EQ(Bytes(rgba[10]), (std::vector<int>{132, 130, 132, 255}));  // mid grey
+  for (const int untouched : {0, 3, 4, 7, 8, 11}) EXPECT_EQ(rgba[untouched], 0x12345678u);
+}
+
+TEST(WebPixelsTest, ConvertsDeepPixelsAndKeepsToTheCanvas) {
+  const std::vector<std::uint32_t> pixels = {0x00FF8000, 0x00123456};
+  // A rectangle reaching past the canvas converts only what is on it.
+  const Region changed{-1, 0, 5, 4};
+  const Frame frame{2, 1, 32, pixels.data(), std::span<const Region>(&changed, 1), false};
+  std::vector<std::uint32_t> rgba(2, 0);
+  ConvertRegion(frame, changed, rgba.data());
+  EXPECT_EQ(Bytes(rgba[0]), (std::vector<int>{255, 128, 0, 255}));
+  EXPECT_EQ(Bytes(rgba[1]), (std::vector<int>{0x12, 0x34, 0x56, 255}));
+}
+
+}  // namespace
+}  // namespace vorn::web
