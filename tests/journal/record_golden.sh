@@ -17,7 +17,7 @@ fail() {
   exit 1
 }
 
-start_private_display
+start_display_held
 start_vorn_with "$VORN" --record "$WORK/golden.vornj"
 AUTO_SECONDS=${AUTO_SECONDS:-120} run_session
 wait_vorn

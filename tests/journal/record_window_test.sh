@@ -6,7 +6,7 @@
 # last whole block; a disk that fills while recording ends the
 # program with the reason and leaves no journal behind.
 # Arguments: the vorn binary.
-set -euo pipefail
+set -Eeuo pipefail
 VORN=$1
 source "$(dirname "$0")/../../tools/xsession.sh"
 source "$(dirname "$0")/session.sh"
@@ -17,7 +17,9 @@ fail() {
   exit 1
 }
 
-start_private_display
+start_display_held
+# A step that fails (xdotool finding the window gone) shows what vorn said.
+trap 'echo "FAIL: line $LINENO; vorn said:" >&2; cat "$WORK/vorn.err" >&2' ERR
 JOURNAL=$WORK/session.vornj
 start_vorn_with "$VORN" --record "$JOURNAL"
 [ -f "$JOURNAL.part" ] || fail "no $JOURNAL.part while recording"

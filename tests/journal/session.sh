@@ -2,7 +2,17 @@
 # designate an aircraft, RED, FIRE, Manual Burst, the help pages and back,
 # Pause and on again, the p hold, Auto for a while, and q. Sourced by the
 # window recording test and by record_golden.sh; the caller defines fail and
-# sources tools/xsession.sh.
+# sources tools/xsession.sh (x11-utils gives xprop).
+
+# Starts the private display, with one client that stays connected: Xvfb
+# resets itself when its last client leaves, and a vorn started during the
+# reset could not connect.
+start_display_held() {
+  start_private_display
+  xprop -root -spy > /dev/null 2>&1 &
+  HOLD_PID=$!
+  trap 'kill "$HOLD_PID" 2>/dev/null || true; end_session' EXIT
+}
 
 # Starts vorn with the given arguments in the private display and waits for
 # its window.
@@ -31,12 +41,16 @@ wait_vorn() {
 # Presses the left button at (x, y) for the given seconds (default 0.3: three
 # ticks see it).
 press() {
+  kill -0 "$VORN_PID" 2>/dev/null || fail "vorn ended before the click at $1 $2"
   xdotool mousemove --window "$WINDOW" "$1" "$2" mousedown 1
   sleep "${3:-0.3}"
   xdotool mouseup 1
 }
 
-key() { xdotool key --window "$WINDOW" "$1"; }
+key() {
+  kill -0 "$VORN_PID" 2>/dev/null || fail "vorn ended before the key $1"
+  xdotool key --window "$WINDOW" "$1"
+}
 
 # Where slot 1's aircraft (88000 yards west, 44060 south, east at 300 yd/s)
 # is on the scope now, as "x y" window pixels.
