@@ -4,8 +4,15 @@ source "$(dirname "$0")/lib.sh"
 
 start_display
 start_vorn
+wait_for_pixel 500 15 255,0,0
 "$SEND_CLOSE" "$WINDOW"
-sleep 1
+# The console reads one key a tick and the close request comes as a key.
+# Two clicks on the lamps after it, each seen on the screen, show that ticks
+# after the close request ran and the console still answers.
+click 540 15
+wait_for_pixel 540 15 0,0,255
+click 500 15
+wait_for_pixel 500 15 255,0,0
 kill -0 "$VORN_PID" 2>/dev/null || fail "the close button ended the program"
 xdotool key --window "$WINDOW" Escape
 wait_vorn

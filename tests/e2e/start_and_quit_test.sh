@@ -4,8 +4,7 @@ source "$(dirname "$0")/lib.sh"
 
 start_display
 start_vorn
-shot
-expect_pixel 500 15 255,0,0
+wait_for_pixel 500 15 255,0,0
 expect_pixel 540 15 0,0,128
 expect_pixel 580 15 128,128,0
 expect_pixel 620 15 96,96,96

@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 start_display
 start_vorn
 wait_for_cells 1 82 "Game Modes: Normal, Auto, Pause ,Exit, Text "
-tap 975 5
+click 975 5
 CANVAS_WIDTH=800
 CANVAS_HEIGHT=600
 wait_for_cells 3 1 " Page 1"
