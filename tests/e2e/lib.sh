@@ -9,6 +9,7 @@ set -euo pipefail
 VORN=$1
 SEND_CLOSE=${2:-}
 READ_CELLS=${3:-}
+WINDOW_SHOT=${4:-}
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xsession.sh"
 
 # How long a step waits for what it expects to see, in seconds of wall time.
@@ -49,16 +50,14 @@ wait_vorn() {
   VORN_PID=""
 }
 
-# Takes a screenshot of the window (shot.ppm), and a raw RGB dump of it for
-# read_cells (shot.rgb, SHOT_WIDTH x SHOT_HEIGHT). Uncompressed: a PNG would
-# take longer than the console's half-second panel refresh.
+# Takes a screenshot of the window: shot.ppm, read by read_cells and
+# ImageMagick. window_shot reads it from the X server in one request, in a
+# fraction of the time ImageMagick's import takes.
 shot() {
-  if ! import -window "$WINDOW" -depth 8 "ppm:$WORK/shot.ppm" 2> "$WORK/import.err"; then
+  if ! "$WINDOW_SHOT" "$WINDOW" "$WORK/shot.ppm" 2> "$WORK/shot.err"; then
     kill -0 "$VORN_PID" 2>/dev/null || fail "vorn ended unexpectedly"
-    fail "no screenshot: $(cat "$WORK/import.err")"
+    fail "no screenshot: $(cat "$WORK/shot.err")"
   fi
-  convert "$WORK/shot.ppm" "rgb:$WORK/shot.rgb"
-  read -r SHOT_WIDTH SHOT_HEIGHT < <(head -n 2 "$WORK/shot.ppm" | tail -n 1)
 }
 
 # The canvas the window shows: the console's, or the help pages' after Text.
@@ -67,14 +66,12 @@ CANVAS_HEIGHT=1024
 
 # The text of LENGTH cells from (ROW, COLUMN), 1-based, in the last screenshot.
 cells() {
-  "$READ_CELLS" "$WORK/shot.rgb" "$SHOT_WIDTH" "$SHOT_HEIGHT" "$CANVAS_WIDTH" "$CANVAS_HEIGHT" \
-    "$1" "$2" "$3"
+  "$READ_CELLS" "$WORK/shot.ppm" "$CANVAS_WIDTH" "$CANVAS_HEIGHT" "$1" "$2" "$3"
 }
 
 # The colour "r,g,b" of the first lit pixel of LENGTH cells, or "none".
 cell_colour() {
-  "$READ_CELLS" --colour "$WORK/shot.rgb" "$SHOT_WIDTH" "$SHOT_HEIGHT" "$CANVAS_WIDTH" \
-    "$CANVAS_HEIGHT" "$1" "$2" "$3"
+  "$READ_CELLS" --colour "$WORK/shot.ppm" "$CANVAS_WIDTH" "$CANVAS_HEIGHT" "$1" "$2" "$3"
 }
 
 # Whether two colours "r,g,b" are within a few units (the window expands 5-6-5).
