@@ -10,12 +10,14 @@ cd "$(dirname "$0")/.."
 RUNS=${1:-5}
 [[ $RUNS =~ ^[1-9][0-9]*$ ]] || { echo "usage: bash tools/stress-tests.sh [N]" >&2; exit 2; }
 
-cmake --preset debug > /dev/null || exit 1
-cmake --build --preset debug -j2 > /dev/null || { echo "stress: the debug build failed" >&2; exit 1; }
-
 LOGS=build/debug/stress
 mkdir -p "$LOGS"
 rm -f "$LOGS"/run-*.log
+if ! { cmake --preset debug && cmake --build --preset debug -j2; } > "$LOGS/build.log" 2>&1; then
+  tail -n 30 "$LOGS/build.log" >&2
+  echo "stress: the debug build failed; its log: $LOGS/build.log" >&2
+  exit 1
+fi
 
 # The busy processes are ended by their process ids when the script ends,
 # however it ends (Ctrl-C reaches ctest and its tests directly).
