@@ -80,7 +80,7 @@ for phase in " SettleGyro  " "Away, Boost  " "      Burst  "; do
 done
 expect_cells 33 70 "Target Designated      NO "
 expect_cells 34 100 "Msl Status       Ready  "
-xdotool key --window "$WINDOW" q
+press_ending_key q
 wait_vorn
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
 echo "PASS"

@@ -14,7 +14,7 @@ wait_for_pixel 540 15 0,0,255
 click 500 15
 wait_for_pixel 500 15 255,0,0
 kill -0 "$VORN_PID" 2>/dev/null || fail "the close button ended the program"
-xdotool key --window "$WINDOW" Escape
+press_ending_key Escape
 wait_vorn
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after Escape"
 echo "PASS"

@@ -38,7 +38,7 @@ done
 toggle_to 1 108 "Pause ," 880 5
 first=$(scope_hash)
 poll "$WAIT_SECONDS" scope_differs_from "$first" || fail "the scope stands still after resuming"
-xdotool key --window "$WINDOW" Escape
+press_ending_key Escape
 wait_vorn
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
 echo "PASS"

@@ -25,7 +25,7 @@ wait_for_cells 1 82 "Game Modes: Normal, Auto, Pause ,Exit, Text "
 same_colour "$(cell_colour 1 121 4)" 255,0,0 || fail "Text is not red after the help pages"
 same_colour "$(cell_colour 1 94 6)" 255,255,255 || fail "Normal is not white after the help pages"
 wait_for_cells 33 70 "Target Designated      NO "
-xdotool key --window "$WINDOW" q
+press_ending_key q
 wait_vorn
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
 echo "PASS"
