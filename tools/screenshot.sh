@@ -58,7 +58,8 @@ import -window "$WINDOW" "$WORK/final.png"
 mkdir -p "$(dirname "$OUT")"
 # Strip the time stamps so a new picture differs only where the console does.
 convert "$WORK/final.png" -strip -define png:exclude-chunks=date,time "$OUT"
-xdotool key --window "$WINDOW" q
+# The window may be gone before xdotool sends the key's release.
+xdotool key --window "$WINDOW" q 2>/dev/null || true
 for _ in $(seq 50); do
   kill -0 "$VORN_PID" 2>/dev/null || break
   sleep 0.1

@@ -32,7 +32,32 @@ start_private_display() {
   export DISPLAY=":$(tr -d '[:space:]' < "$WORK/displayfd")"
 }
 
-# Starts the given vorn, waits for its window and gives it the focus.
+# How many bright pixels a stretch of the window shows, in the screenshot
+# $WORK/first.ppm: the text drawn there. Arguments: ImageMagick geometry.
+bright_pixels() {
+  convert "$WORK/first.ppm" -crop "$1" +repage -colorspace gray -threshold 50% \
+    -format '%[fx:round(mean*w*h)]' info: 2>/dev/null || echo 0
+}
+
+# Waits, for at most 10 s, until the console has drawn its first full screen:
+# the mode menu on the top row (drawn on the first tick, after the title, the
+# scopes and the boards) and "SITE ALERT STATUS" under the lamps (drawn with
+# the alert lamps and before the status panel).
+wait_for_first_screen() {
+  local until=$((SECONDS + 10))
+  while :; do
+    if import -window "$WINDOW" -depth 8 "ppm:$WORK/first.ppm" 2>/dev/null &&
+      [ "$(bright_pixels 352x16+648+0)" -ge 100 ] && [ "$(bright_pixels 136x16+496+32)" -ge 50 ]; then
+      return 0
+    fi
+    [ "$SECONDS" -le "$until" ] || break
+    sleep 0.1
+  done
+  fail "vorn's window never showed the console: $(cat "$WORK/vorn.err")"
+}
+
+# Starts the given vorn, waits for its window, gives it the focus and waits
+# until it shows the console.
 start_vorn_window() {
   "$1" > "$WORK/vorn.out" 2> "$WORK/vorn.err" &
   VORN_PID=$!
@@ -43,5 +68,5 @@ start_vorn_window() {
   done
   [ -n "$WINDOW" ] || fail "no vorn window appeared: $(cat "$WORK/vorn.err")"
   xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW" || true
-  sleep 1.5
+  wait_for_first_screen
 }

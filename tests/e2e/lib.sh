@@ -1,11 +1,19 @@
 # Shared by the end-to-end tests: a private X server, the console in it, and
 # ways to click, type and read pixels and text cells from screenshots.
+#
+# Every step waits for what it needs to see, with a generous deadline, rather
+# than for a fixed time: on a busy machine the console, the X server and the
+# tools here may each be slow by seconds.
 set -euo pipefail
 
 VORN=$1
 SEND_CLOSE=${2:-}
 READ_CELLS=${3:-}
+WINDOW_SHOT=${4:-}
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xsession.sh"
+
+# How long a step waits for what it expects to see, in seconds of wall time.
+WAIT_SECONDS=10
 
 # Fails the test, with what vorn said on standard error (a sanitizer report).
 fail() {
@@ -16,7 +24,7 @@ fail() {
 
 start_display() { start_private_display; }
 
-# Starts vorn and waits for its window.
+# Starts vorn and waits until its window shows the console.
 start_vorn() {
   VORN_STARTED=$(date +%s.%N)
   start_vorn_window "$VORN"
@@ -32,9 +40,9 @@ scope_position() {
 
 # Waits for vorn to end and sets EXIT_CODE to its exit code.
 wait_vorn() {
+  local until=$((SECONDS + WAIT_SECONDS))
   EXIT_CODE=0
-  for _ in $(seq 100); do
-    kill -0 "$VORN_PID" 2>/dev/null || break
+  while kill -0 "$VORN_PID" 2>/dev/null && [ "$SECONDS" -le "$until" ]; do
     sleep 0.1
   done
   kill -0 "$VORN_PID" 2>/dev/null && fail "vorn did not end"
@@ -42,13 +50,14 @@ wait_vorn() {
   VORN_PID=""
 }
 
-# Takes a screenshot of the window (shot.ppm), and a raw RGB dump of it for
-# read_cells (shot.rgb, SHOT_WIDTH x SHOT_HEIGHT). Uncompressed: a PNG would
-# take longer than the console's half-second panel refresh.
+# Takes a screenshot of the window: shot.ppm, read by read_cells and
+# ImageMagick. window_shot reads it from the X server in one request, in a
+# fraction of the time ImageMagick's import takes.
 shot() {
-  import -window "$WINDOW" -depth 8 "ppm:$WORK/shot.ppm"
-  convert "$WORK/shot.ppm" "rgb:$WORK/shot.rgb"
-  read -r SHOT_WIDTH SHOT_HEIGHT < <(head -n 2 "$WORK/shot.ppm" | tail -n 1)
+  if ! "$WINDOW_SHOT" "$WINDOW" "$WORK/shot.ppm" 2> "$WORK/shot.err"; then
+    kill -0 "$VORN_PID" 2>/dev/null || fail "vorn ended unexpectedly"
+    fail "no screenshot: $(cat "$WORK/shot.err")"
+  fi
 }
 
 # The canvas the window shows: the console's, or the help pages' after Text.
@@ -57,14 +66,12 @@ CANVAS_HEIGHT=1024
 
 # The text of LENGTH cells from (ROW, COLUMN), 1-based, in the last screenshot.
 cells() {
-  "$READ_CELLS" "$WORK/shot.rgb" "$SHOT_WIDTH" "$SHOT_HEIGHT" "$CANVAS_WIDTH" "$CANVAS_HEIGHT" \
-    "$1" "$2" "$3"
+  "$READ_CELLS" "$WORK/shot.ppm" "$CANVAS_WIDTH" "$CANVAS_HEIGHT" "$1" "$2" "$3"
 }
 
 # The colour "r,g,b" of the first lit pixel of LENGTH cells, or "none".
 cell_colour() {
-  "$READ_CELLS" --colour "$WORK/shot.rgb" "$SHOT_WIDTH" "$SHOT_HEIGHT" "$CANVAS_WIDTH" \
-    "$CANVAS_HEIGHT" "$1" "$2" "$3"
+  "$READ_CELLS" --colour "$WORK/shot.ppm" "$CANVAS_WIDTH" "$CANVAS_HEIGHT" "$1" "$2" "$3"
 }
 
 # Whether two colours "r,g,b" are within a few units (the window expands 5-6-5).
@@ -78,6 +85,11 @@ same_colour() {
   done
 }
 
+# Whether the cells from (ROW, COLUMN) show TEXT in the last screenshot.
+shows_cells() {
+  [ "$(cells "$1" "$2" "${#3}")" = "$3" ]
+}
+
 # Fails unless the cells from (ROW, COLUMN) show TEXT in the last screenshot.
 expect_cells() {
   local got
@@ -85,17 +97,27 @@ expect_cells() {
   [ "$got" = "$3" ] || fail "row $1, column $2 shows \"$got\", expected \"$3\""
 }
 
-# Takes screenshots until the cells from (ROW, COLUMN) show TEXT, for at
-# most SECONDS (default 10) of wall time.
-wait_for_cells() {
-  local until=$((SECONDS + ${4:-10}))
+# Takes screenshots until COMMAND... succeeds on the last one, for at most
+# SECONDS of wall time; fails if it never does. Always tries at least twice,
+# so a single slow screenshot cannot use up the time.
+#   poll SECONDS COMMAND...
+poll() {
+  local until=$((SECONDS + $1)) tries=0
+  shift
   while :; do
     shot
-    [ "$(cells "$1" "$2" "${#3}")" = "$3" ] && return 0
-    [ "$SECONDS" -lt "$until" ] || break
-    sleep 0.2
+    "$@" && return 0
+    tries=$((tries + 1))
+    [ "$SECONDS" -le "$until" ] || [ "$tries" -lt 2 ] || return 1
+    sleep 0.1
   done
-  fail "row $1, column $2 never showed \"$3\" (last: \"$(cells "$1" "$2" "${#3}")\")"
+}
+
+# Waits until the cells from (ROW, COLUMN) show TEXT, for at most SECONDS
+# (default WAIT_SECONDS) of wall time.
+wait_for_cells() {
+  poll "${4:-$WAIT_SECONDS}" shows_cells "$1" "$2" "$3" ||
+    fail "row $1, column $2 never showed \"$3\" (last: \"$(cells "$1" "$2" "${#3}")\")"
 }
 
 # The colour of a canvas pixel in the last screenshot, as "r,g,b".
@@ -103,24 +125,53 @@ pixel() {
   convert "$WORK/shot.ppm" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
 }
 
-# Whether the pixel is within a few units of r,g,b (the window expands 5-6-5).
+# Whether the pixel (X, Y) is within a few units of r,g,b in the last
+# screenshot (the window expands 5-6-5).
+shows_pixel() {
+  same_colour "$(pixel "$1" "$2")" "$3"
+}
+
 expect_pixel() {
-  local got
-  got=$(pixel "$1" "$2")
-  same_colour "$got" "$3" || fail "pixel ($1, $2) is $got, expected about $3"
+  shows_pixel "$1" "$2" "$3" || fail "pixel ($1, $2) is $(pixel "$1" "$2"), expected about $3"
 }
 
-# Presses the left button at (x, y) for about 0.3 s: three ticks see it.
+# Waits until the pixel (X, Y) shows about r,g,b.
+wait_for_pixel() {
+  poll "$WAIT_SECONDS" shows_pixel "$1" "$2" "$3" ||
+    fail "pixel ($1, $2) never showed about $3 (last: $(pixel "$1" "$2"))"
+}
+
+# Clicks the left button at (x, y): press and release go out from one xdotool
+# back to back, about 12 ms apart. The console sees a click once even when
+# both come between two of its 0.1 s reads, and the press is over long before
+# Pause's 0.2 s hold ends, whatever the scheduler does to this script. The
+# click goes through the XTEST extension like a real mouse's (no window named
+# in that xdotool), so a click that ends the console (Exit) cannot make
+# xdotool fail on a window that went away under the release.
 click() {
-  xdotool mousemove --window "$WINDOW" "$1" "$2" mousedown 1
-  sleep 0.3
-  xdotool mouseup 1
+  xdotool mousemove --window "$WINDOW" "$1" "$2"
+  xdotool click 1
 }
 
-# A short press, for controls that toggle: at least one 0.1 s tick sees the
-# button down, and it is up again before Pause's 0.2 s wait is over.
-tap() {
-  xdotool mousemove --window "$WINDOW" "$1" "$2" mousedown 1
-  sleep 0.15
-  xdotool mouseup 1
+# Clicks a control that toggles, at (X, Y), until the cells from (ROW,
+# COLUMN) show TEXT. A click that the console took twice (a press held past
+# Pause's hold on a stalled machine) leaves the old state, so after a few
+# seconds without the new one the control is clicked again.
+#   toggle_to ROW COLUMN TEXT X Y
+toggle_to() {
+  local attempt
+  for attempt in 1 2 3; do
+    click "$4" "$5"
+    poll 5 shows_cells "$1" "$2" "$3" && return 0
+    echo "click $attempt at ($4, $5) did not show \"$3\"; clicking again" >&2
+  done
+  fail "row $1, column $2 never showed \"$3\" after three clicks (last: \"$(cells "$1" "$2" "${#3}")\")"
+}
+
+# Presses a key that ends the console (q, Escape). xdotool sends the key's
+# press and release one after the other; the console may end and take its
+# window away between the two, and xdotool then reports the window gone.
+# That is no failure: wait_vorn tells whether the console ended as it should.
+press_ending_key() {
+  xdotool key --window "$WINDOW" "$1" 2>/dev/null || true
 }

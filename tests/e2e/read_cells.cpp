@@ -1,12 +1,13 @@
 // Reads text cells back from a screenshot of the console's window, so that a
-// test can check what a user sees. The screenshot is a raw RGB dump
-// (`convert shot.png rgb:-`) of the whole window; the canvas fills it as the
-// window shows it: 1:1, or centred and scaled by a whole factor or down to
-// fit (the help pages' 800 x 600 canvas sits 1:1 in the console's window). Each cell is matched
-// against the console's font, a lit pixel being one that differs from the cell's background (the
-// bottom right pixel, which no glyph uses).
+// test can check what a user sees. The screenshot is a binary PPM of the whole
+// window; the canvas fills it as the window shows it: 1:1, or centred and
+// scaled by a whole factor or down to fit (the help pages' 800 x 600 canvas
+// sits 1:1 in the console's window).
+// Each cell is matched against the console's font, a lit pixel being one that
+// differs from the cell's background (the bottom right pixel, which no glyph
+// uses).
 //
-//   read_cells DUMP WIDTH HEIGHT CANVAS_WIDTH CANVAS_HEIGHT ROW COLUMN LENGTH
+//   read_cells SHOT.ppm CANVAS_WIDTH CANVAS_HEIGHT ROW COLUMN LENGTH
 //       prints the text of the cells, '?' for a cell that is no glyph;
 //   read_cells --colour ...same arguments...
 //       prints the colour "r,g,b" of the first lit pixel in the cells, or
@@ -81,9 +82,25 @@ char Match(const std::uint8_t bits[16]) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: read_cells [--colour] DUMP WIDTH HEIGHT CANVAS_WIDTH CANVAS_HEIGHT ROW "
-               "COLUMN LENGTH\n");
+               "usage: read_cells [--colour] SHOT.ppm CANVAS_WIDTH CANVAS_HEIGHT ROW COLUMN LENGTH\n");
   return 2;
+}
+
+// Reads a binary PPM with 8-bit channels, as window_shot and ImageMagick
+// write it: "P6", width, height and 255, each followed by one blank.
+bool ReadPpm(const char* path, Screenshot& shot) {
+  std::ifstream file(path, std::ios::binary);
+  std::string magic;
+  int maximum = 0;
+  file >> magic >> shot.Width >> shot.Height >> maximum;
+  if (!file || magic != "P6" || maximum != 255 || shot.Width <= 0 || shot.Height <= 0)
+    return false;
+  file.get();
+  const std::size_t want =
+      static_cast<std::size_t>(shot.Width) * static_cast<std::size_t>(shot.Height) * 3;
+  shot.Rgb.resize(want);
+  file.read(reinterpret_cast<char*>(shot.Rgb.data()), static_cast<std::streamsize>(want));
+  return file && file.peek() == std::char_traits<char>::eof();
 }
 
 }  // namespace
@@ -95,25 +112,15 @@ int main(int argc, char** argv) {
     colour = true;
     first = 2;
   }
-  if (argc - first != 8) return Usage();
-  Screenshot shot;
-  shot.Width = std::atoi(argv[first + 1]);
-  shot.Height = std::atoi(argv[first + 2]);
-  const int canvasWidth = std::atoi(argv[first + 3]), canvasHeight = std::atoi(argv[first + 4]);
-  const int row = std::atoi(argv[first + 5]), column = std::atoi(argv[first + 6]);
-  const int length = std::atoi(argv[first + 7]);
-  if (shot.Width <= 0 || shot.Height <= 0 || canvasWidth <= 0 || canvasHeight <= 0 || row < 1 ||
-      column < 1 || length < 0)
-    return Usage();
+  if (argc - first != 6) return Usage();
+  const int canvasWidth = std::atoi(argv[first + 1]), canvasHeight = std::atoi(argv[first + 2]);
+  const int row = std::atoi(argv[first + 3]), column = std::atoi(argv[first + 4]);
+  const int length = std::atoi(argv[first + 5]);
+  if (canvasWidth <= 0 || canvasHeight <= 0 || row < 1 || column < 1 || length < 0) return Usage();
 
-  const std::size_t want =
-      static_cast<std::size_t>(shot.Width) * static_cast<std::size_t>(shot.Height) * 3;
-  shot.Rgb.resize(want);
-  std::ifstream file(argv[first], std::ios::binary);
-  file.read(reinterpret_cast<char*>(shot.Rgb.data()), static_cast<std::streamsize>(want));
-  if (!file || file.peek() != std::char_traits<char>::eof()) {
-    std::fprintf(stderr, "read_cells: %s is no %d x %d RGB dump\n", argv[first], shot.Width,
-                 shot.Height);
+  Screenshot shot;
+  if (!ReadPpm(argv[first], shot)) {
+    std::fprintf(stderr, "read_cells: %s is no binary PPM of 8-bit channels\n", argv[first]);
     return 1;
   }
   shot.Fit(canvasWidth, canvasHeight);

@@ -4,12 +4,11 @@ source "$(dirname "$0")/lib.sh"
 
 start_display
 start_vorn
-shot
-expect_pixel 500 15 255,0,0
+wait_for_pixel 500 15 255,0,0
 expect_pixel 540 15 0,0,128
 expect_pixel 580 15 128,128,0
 expect_pixel 620 15 96,96,96
-xdotool key --window "$WINDOW" q
+press_ending_key q
 wait_vorn
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after q"
 echo "PASS"

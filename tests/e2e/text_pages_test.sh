@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 start_display
 start_vorn
 wait_for_cells 1 82 "Game Modes: Normal, Auto, Pause ,Exit, Text "
-tap 975 5
+click 975 5
 CANVAS_WIDTH=800
 CANVAS_HEIGHT=600
 wait_for_cells 3 1 " Page 1"
@@ -26,7 +26,7 @@ wait_for_cells 1 82 "Game Modes: Normal, Auto, Pause ,Exit, Text "
 same_colour "$(cell_colour 1 121 4)" 255,0,0 || fail "Text is not red after the help pages"
 same_colour "$(cell_colour 1 94 6)" 255,255,255 || fail "Normal is not white after the help pages"
 wait_for_cells 33 70 "Target Designated      NO "
-xdotool key --window "$WINDOW" ctrl+bracketleft
+press_ending_key ctrl+bracketleft
 wait_vorn
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
 echo "PASS"

@@ -284,6 +284,9 @@ TEST_F(PpiScopeTest, BearingMarksAndLabelsSurroundTheScope) {
   for (const auto& [x, y] : {std::pair{265, 555}, {480, 770}, {265, 985}, {50, 770}})
     EXPECT_EQ(PixelAt(x, y), Colour(0xFFFFFF)) << x << "," << y;
   EXPECT_EQ(PixelAt(265, 565), 0u);
+  // Only the ticks: nothing crosses the scope.
+  for (const auto& [x, y] : {std::pair{300, 770}, {230, 770}, {265, 700}, {265, 840}})
+    EXPECT_EQ(PixelAt(x, y), 0u) << x << "," << y;
 }
 
 // A literal, unhurried transcription of the sweep step, kept beside the fast

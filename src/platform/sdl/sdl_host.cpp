@@ -1,5 +1,8 @@
 #include "platform/sdl/sdl_host.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -29,6 +32,27 @@ int ButtonBit(Uint8 button) {
 // to standard error themselves; the console says in one line of its own
 // why a window could not open. VORN_SDL_LOG=1 lets SDL's own words through.
 void QuietLog(void*, int, SDL_LogPriority, const char*) {}
+
+bool SdlLogWanted() {
+  const char* log = std::getenv("VORN_SDL_LOG");
+  return log != nullptr && *log != '\0' && *log != '0';
+}
+
+// SDL_Init with standard error closed, unless SDL's words were asked for:
+// the display libraries it tries print their own complaints there.
+int InitVideoQuietly() {
+  if (SdlLogWanted()) return SDL_Init(SDL_INIT_VIDEO);
+  const int saved = dup(STDERR_FILENO);
+  const int null = open("/dev/null", O_WRONLY);
+  if (saved >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+  const int result = SDL_Init(SDL_INIT_VIDEO);
+  if (saved >= 0) {
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+  }
+  if (null >= 0) close(null);
+  return result;
+}
 
 // Which video drivers to try: the ones whose display the environment names,
 // so that a missing X server is reported as such and no other display
@@ -80,8 +104,7 @@ SdlHost::~SdlHost() {
 bool SdlHost::Open() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  if (const char* log = std::getenv("VORN_SDL_LOG"); log == nullptr || *log == '\0' || *log == '0')
-    SDL_LogSetOutputFunction(QuietLog, nullptr);
+  if (!SdlLogWanted()) SDL_LogSetOutputFunction(QuietLog, nullptr);
   const bool driverAsked = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
   if (!driverAsked && SDL_getenv("DISPLAY") == nullptr &&
       SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
@@ -89,7 +112,7 @@ bool SdlHost::Open() {
     return false;
   }
   ChooseVideoDriver();
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+  if (InitVideoQuietly() != 0) {
     error_ = driverAsked ? std::string(SDL_GetError()) : NoDisplayReason();
     return false;
   }

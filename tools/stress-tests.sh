@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Runs the whole test suite (the debug build's ctest) N times in a row with
+# two busy processes beside it, as on a loaded 2-core CI machine. Stops at the
+# first run that fails. Each run's ctest summary is printed; the full logs
+# stay in build/debug/stress/.
+# Usage: bash tools/stress-tests.sh [N]   (N defaults to 5)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+RUNS=${1:-5}
+[[ $RUNS =~ ^[1-9][0-9]*$ ]] || { echo "usage: bash tools/stress-tests.sh [N]" >&2; exit 2; }
+
+LOGS=build/debug/stress
+mkdir -p "$LOGS"
+rm -f "$LOGS"/run-*.log
+if ! { cmake --preset debug && cmake --build --preset debug -j2; } > "$LOGS/build.log" 2>&1; then
+  tail -n 30 "$LOGS/build.log" >&2
+  echo "stress: the debug build failed; its log: $LOGS/build.log" >&2
+  exit 1
+fi
+
+# The busy processes are ended by their process ids when the script ends,
+# however it ends (Ctrl-C reaches ctest and its tests directly).
+BUSY=()
+stop_busy() {
+  for pid in "${BUSY[@]}"; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  BUSY=()
+}
+trap stop_busy EXIT
+trap 'echo "stress: interrupted" >&2; exit 130' INT TERM HUP
+
+for _ in 1 2; do
+  yes > /dev/null &
+  BUSY+=("$!")
+done
+echo "stress: $RUNS runs of the suite beside two busy processes (pids ${BUSY[*]})"
+
+# What ctest said at the end of a run: the count, the failed tests, the time.
+summary() {
+  grep -E '^[0-9]+% tests passed|^The following tests|^[[:space:]]+[0-9]+ - |^Total Test time|^Errors while running' "$1" |
+    sed 's/^/    /'
+}
+
+for run in $(seq "$RUNS"); do
+  log=$LOGS/run-$run.log
+  started=$SECONDS
+  code=0
+  ctest --preset debug > "$log" 2>&1 || code=$?
+  if [ "$code" = 0 ]; then
+    echo "run $run of $RUNS: passed ($((SECONDS - started)) s)"
+    summary "$log"
+  else
+    echo "run $run of $RUNS: FAILED ($((SECONDS - started)) s, ctest exit code $code)"
+    summary "$log"
+    echo "stress: run $run failed; its log: $log" >&2
+    exit 1
+  fi
+done
+echo "stress: all $RUNS runs passed"
