@@ -49,7 +49,7 @@ echo "ok: window replay: $window"
 # The viewer's q ends the replay early, with the hash of where it stood.
 start_vorn_with "$VORN" --replay "$JOURNAL"
 sleep 1
-xdotool key --window "$WINDOW" q
+ending_key q
 wait_vorn 100
 [ "$EXIT_CODE" = 0 ] || fail "the replay stopped with q ended with $EXIT_CODE"
 stopped=$(cat "$WORK/vorn.out")
