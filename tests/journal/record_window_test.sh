@@ -63,6 +63,12 @@ CRASH=$WORK/crash.vornj
 start_vorn_with "$VORN" --record "$CRASH"
 xdotool mousemove --window "$WINDOW" 300 700
 sleep 2
+kill -0 "$VORN_PID" 2>/dev/null || {
+  status=0
+  wait "$VORN_PID" || status=$?
+  VORN_PID=""
+  fail "the recording to be cut off ended by itself, with status $status"
+}
 kill -KILL "$VORN_PID"
 wait "$VORN_PID" 2>/dev/null || true
 VORN_PID=""
