@@ -33,7 +33,7 @@ bool StartWithMissileInFlight(benchmark::State& state, vorn::HeadlessHost& host)
   StartAutoConsole(host);
   vorn::RunSchedulerPass();
   const double start = vorn::State.Now;
-  while (vorn::State.MissilePhase < 1) {
+  while (vorn::State.MissilePhase == vorn::FlightPhase::Ready) {
     if (vorn::State.Now > start + kLaunchWithin) {
       state.SkipWithError("the auto crew launched no missile");
       vorn::AttachHost(nullptr);

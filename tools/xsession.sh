@@ -61,12 +61,19 @@ wait_for_first_screen() {
 start_vorn_window() {
   "$1" > "$WORK/vorn.out" 2> "$WORK/vorn.err" &
   VORN_PID=$!
-  for _ in $(seq 150); do
+  # A generous minute: a sanitizer build on a busy machine starts slowly.
+  local status=""
+  for _ in $(seq 600); do
     WINDOW=$(xdotool search --name '^vorn$' 2>/dev/null | head -1 || true)
     [ -n "$WINDOW" ] && break
+    if ! kill -0 "$VORN_PID" 2>/dev/null; then
+      wait "$VORN_PID" && status=0 || status=$?
+      break
+    fi
     sleep 0.1
   done
-  [ -n "$WINDOW" ] || fail "no vorn window appeared: $(cat "$WORK/vorn.err")"
+  [ -n "$WINDOW" ] ||
+    fail "no vorn window appeared${status:+ (vorn ended with status $status)}: $(cat "$WORK/vorn.err")"
   xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW" || true
   wait_for_first_screen
 }
