@@ -34,11 +34,19 @@ struct Box {
   bool Empty() const { return Left > Right; }
 };
 
+bool InAnyRegion(const std::vector<vorn::Region>& regions, int x, int y) {
+  for (const vorn::Region& r : regions)
+    if (x >= r.X && x < r.X + r.Width && y >= r.Y && y < r.Y + r.Height) return true;
+  return false;
+}
+
 // Compares the rows of one pixel format with what was shown: a changed pixel
-// on an unmarked row is a fault, since the window would never show it. Takes
-// in the changed rows, as the window does, and widens `changed` to them.
+// outside the rectangles handed over is a fault, since the window would never
+// show it. Takes in the changes, as the window does, and widens `changed` to
+// them.
 template <typename Pixel>
-void CompareRows(const std::vector<Pixel>& now, std::vector<Pixel>& shown, Box& changed) {
+void CompareRows(const std::vector<Pixel>& now, std::vector<Pixel>& shown,
+                 const std::vector<vorn::Region>& regions, Box& changed) {
   const auto& c = vorn::State.Canvas;
   const std::size_t width = static_cast<std::size_t>(c.Width);
   for (int y = 0; y < c.Height; ++y) {
@@ -46,10 +54,10 @@ void CompareRows(const std::vector<Pixel>& now, std::vector<Pixel>& shown, Box& 
     const Pixel* row = now.data() + at;
     Pixel* seen = shown.data() + at;
     if (std::memcmp(row, seen, width * sizeof(Pixel)) == 0) continue;
-    Check(c.RowChanged[static_cast<std::size_t>(y)] != 0,
-          "pixels changed on row " + std::to_string(y) + ", which is not marked");
     for (int x = 0; x < c.Width; ++x) {
       if (row[x] == seen[x]) continue;
+      Check(InAnyRegion(regions, x, y), "pixel (" + std::to_string(x) + ", " + std::to_string(y) +
+                                            ") changed outside the rectangles handed over");
       changed.Left = std::min(changed.Left, x);
       changed.Right = std::max(changed.Right, x);
       changed.Top = std::min(changed.Top, y);
@@ -59,8 +67,9 @@ void CompareRows(const std::vector<Pixel>& now, std::vector<Pixel>& shown, Box& 
   }
 }
 
-// Checks that the canvas is whole and its changes marked, then returns the
-// bounding box of the pixels that changed since the last call.
+// Checks that the canvas is whole and its changes handed over as rectangles
+// inside it that do not overlap, then returns the bounding box of the pixels
+// that changed since the last call.
 Box TakeChanges(Shown& shown) {
   auto& c = vorn::State.Canvas;
   Box changed;
@@ -68,9 +77,25 @@ Box TakeChanges(Shown& shown) {
   const std::size_t pixels = static_cast<std::size_t>(c.Width) * static_cast<std::size_t>(c.Height);
   Check(c.BitsPerPixel == 16 ? c.Pixels16.size() == pixels : c.Pixels32.size() == pixels,
         "pixel array of the wrong size");
-  Check(c.RowChanged.size() == static_cast<std::size_t>(c.Height), "row marks of the wrong size");
   Check(c.TextColumns == c.Width / 8 && c.TextRows == c.Height / 16, "text grid");
-  if (shown.Generation != c.Generation) {
+  const bool newCanvas = shown.Generation != c.Generation;
+  const vorn::Frame frame = vorn::TakeChangedFrame();
+  const std::vector<vorn::Region> regions(frame.Changed.begin(), frame.Changed.end());
+  Check(frame.Width == c.Width && frame.Height == c.Height, "frame of the wrong size");
+  Check(!c.AnyChanged, "changes left after the frame was taken");
+  for (std::size_t a = 0; a < regions.size(); ++a) {
+    const vorn::Region& r = regions[a];
+    Check(r.Width > 0 && r.Height > 0 && r.X >= 0 && r.Y >= 0 && r.X + r.Width <= c.Width &&
+              r.Y + r.Height <= c.Height,
+          "a rectangle handed over lies off the canvas");
+    for (std::size_t b = a + 1; b < regions.size(); ++b) {
+      const vorn::Region& o = regions[b];
+      Check(r.X + r.Width <= o.X || o.X + o.Width <= r.X || r.Y + r.Height <= o.Y ||
+                o.Y + o.Height <= r.Y,
+            "rectangles handed over overlap");
+    }
+  }
+  if (newCanvas) {
     shown.Generation = c.Generation;
     // Cleared with memset: a fill loop under the sanitizers would cost more
     // than the operations under test.
@@ -81,19 +106,14 @@ Box TakeChanges(Shown& shown) {
       shown.Pixels32.resize(pixels);
       std::memset(shown.Pixels32.data(), 0, pixels * sizeof(std::uint32_t));
     }
-    Check(c.AnyRowChanged && std::all_of(c.RowChanged.begin(), c.RowChanged.end(),
-                                         [](std::uint8_t m) { return m != 0; }),
-          "a new canvas is not wholly marked");
+    Check(frame.NewScreen && regions.size() == 1 && regions[0].Width == c.Width &&
+              regions[0].Height == c.Height,
+          "a new canvas is not handed over whole");
   }
   if (c.BitsPerPixel == 16)
-    CompareRows(c.Pixels16, shown.Pixels16, changed);
+    CompareRows(c.Pixels16, shown.Pixels16, regions, changed);
   else
-    CompareRows(c.Pixels32, shown.Pixels32, changed);
-  const bool anyMarked =
-      std::any_of(c.RowChanged.begin(), c.RowChanged.end(), [](std::uint8_t m) { return m != 0; });
-  Check(!anyMarked || c.AnyRowChanged, "rows marked without the canvas saying so");
-  std::fill(c.RowChanged.begin(), c.RowChanged.end(), 0);
-  c.AnyRowChanged = false;
+    CompareRows(c.Pixels32, shown.Pixels32, regions, changed);
   return changed;
 }
 
