@@ -210,7 +210,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A short text without line feeds that fits the row it starts on
         // stands in its cells, and the cursor follows it.
         const bool plain = text.find('\n') == std::string::npos;
-        if (plain && row < c.TextRows && column + static_cast<int>(text.size()) <= c.TextColumns) {
+        // (The cursor may stand far past the row's end, so the sum is taken wide.)
+        if (plain && row < c.TextRows &&
+            static_cast<long long>(column) + static_cast<long long>(text.size()) <= c.TextColumns) {
           // A line break on the last row has scrolled the text up by a row.
           const int shownRow = newLine && row == c.TextRows - 1 ? row - 1 : row;
           for (std::size_t i = 0; i < text.size(); ++i)
