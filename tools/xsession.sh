@@ -77,3 +77,16 @@ start_vorn_window() {
   xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW" || true
   wait_for_first_screen
 }
+
+# Waits up to SECONDS (default 10) for vorn to end and sets EXIT_CODE to its
+# exit code; fails if it goes on.
+wait_vorn() {
+  local until=$((SECONDS + ${1:-10}))
+  EXIT_CODE=0
+  while kill -0 "$VORN_PID" 2>/dev/null && [ "$SECONDS" -le "$until" ]; do
+    sleep 0.1
+  done
+  kill -0 "$VORN_PID" 2>/dev/null && fail "vorn did not end"
+  wait "$VORN_PID" || EXIT_CODE=$?
+  VORN_PID=""
+}

@@ -38,18 +38,6 @@ scope_position() {
     'BEGIN { s = t - t0; printf "%d %d\n", 265 + (x + vx * s) / 1500 + 0.5, 770 - (y + vy * s) / 1500 + 0.5 }'
 }
 
-# Waits for vorn to end and sets EXIT_CODE to its exit code.
-wait_vorn() {
-  local until=$((SECONDS + WAIT_SECONDS))
-  EXIT_CODE=0
-  while kill -0 "$VORN_PID" 2>/dev/null && [ "$SECONDS" -le "$until" ]; do
-    sleep 0.1
-  done
-  kill -0 "$VORN_PID" 2>/dev/null && fail "vorn did not end"
-  wait "$VORN_PID" || EXIT_CODE=$?
-  VORN_PID=""
-}
-
 # Takes a screenshot of the window: shot.ppm, read by read_cells and
 # ImageMagick. window_shot reads it from the X server in one request, in a
 # fraction of the time ImageMagick's import takes.

@@ -40,7 +40,7 @@ echo "ok: headless replay: $headless"
 
 # In the window, at the recorded pace: the same hash when it ends by itself.
 start_vorn_with "$VORN" --replay "$JOURNAL"
-wait_vorn 1200
+wait_vorn 120
 [ "$EXIT_CODE" = 0 ] || fail "the window replay ended with $EXIT_CODE"
 window=$(cat "$WORK/vorn.out")
 [ "$window" = "$headless" ] || fail "the window replay ends at $window, the headless one at $headless"
@@ -50,7 +50,7 @@ echo "ok: window replay: $window"
 start_vorn_with "$VORN" --replay "$JOURNAL"
 sleep 1
 ending_key q
-wait_vorn 100
+wait_vorn 10
 [ "$EXIT_CODE" = 0 ] || fail "the replay stopped with q ended with $EXIT_CODE"
 stopped=$(cat "$WORK/vorn.out")
 [[ $stopped =~ ^[0-9a-f]{16}$ ]] && [ "$stopped" != "$headless" ] ||
@@ -87,7 +87,7 @@ printf '#!/bin/sh\ntrap "" XFSZ\nulimit -f 32\nexec %q --record %q\n' "$VORN" "$
 chmod +x "$WORK/vorn-full"
 start_vorn_window "$WORK/vorn-full"
 xdotool mousemove --window "$WINDOW" 300 700
-wait_vorn 600
+wait_vorn 60
 [ "$EXIT_CODE" = 1 ] || fail "vorn on a full disk ended with $EXIT_CODE"
 err=$(cat "$WORK/vorn.err")
 [ "$(wc -l < "$WORK/vorn.err")" = 1 ] &&

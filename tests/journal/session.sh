@@ -25,19 +25,6 @@ start_vorn_with() {
   start_vorn_window "$WORK/vorn-args"
 }
 
-# Waits up to a tenth of a second times N (default 100) for vorn to end, and
-# sets EXIT_CODE.
-wait_vorn() {
-  EXIT_CODE=0
-  for _ in $(seq "${1:-100}"); do
-    kill -0 "$VORN_PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$VORN_PID" 2>/dev/null && fail "vorn did not end"
-  wait "$VORN_PID" || EXIT_CODE=$?
-  VORN_PID=""
-}
-
 # Presses the left button at (x, y) for the given seconds (default 0.3: three
 # ticks see it).
 press() {
