@@ -16,7 +16,7 @@ bad=0
 while IFS= read -r file; do
   layer=${file%%/*}
   # The entry points pick the host they run on.
-  [ "$file" = app/main.cpp ] || [ "$file" = platform/web/web_main.cpp ] && continue
+  [ "$file" = app/main.cpp ] || [ "$file" = app/web_main.cpp ] && continue
   while IFS= read -r included; do
     target=${included%%/*}
     if [ "$layer" = platform ]; then
