@@ -83,6 +83,13 @@ TEST(WebLayoutTest, GrowsByWholeFactorsAndShrinksToFit) {
   EXPECT_EQ(Letterbox(1700, 1300, 800, 600), (Region{50, 50, 1600, 1200}));
   // Too small: shrunk to fit, the shape kept, bars on the long side.
   EXPECT_EQ(Letterbox(1000, 1000, 1280, 1024), (Region{0, 100, 1000, 800}));
+  // Filling: enlarged smoothly to the area's shorter side.
+  EXPECT_EQ(Letterbox(2000, 1500, 1280, 1024, Scaling::Fill), (Region{62, 0, 1875, 1500}));
+  EXPECT_EQ(Letterbox(1000, 1000, 1280, 1024, Scaling::Fill), (Region{0, 100, 1000, 800}));
+  // No area, no picture, and every point off the canvas.
+  EXPECT_EQ(Letterbox(0, 0, 1280, 1024), Region{});
+  const CanvasPoint none = AreaToCanvas(Region{}, 1280, 1024, 100, 100, true);
+  EXPECT_TRUE(none.X < 0 && none.Y < 0);
 }
 
 TEST(WebLayoutTest, PointerMapsBackToTheCanvasPixelUnderIt) {
