@@ -2,18 +2,16 @@
 // canvas is read back (text through the console's font, pixel colours) and
 // every step waits for what it expects with a generous deadline.
 import assert from 'node:assert/strict';
-import { readdirSync, statSync } from 'node:fs';
+import { createHash } from 'node:crypto';
+import { readFileSync, readdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 import {
-  launchBrowser, openConsole, pagePoint, readCanvas, readCells, sameColour, serveSite, siteDir,
-  waitFor, waitForCells,
+  findEcho, kSweepStepsPerSecond, kTitle, launchBrowser, openConsole, pagePoint, programName, readCells,
+  sameColour, serveSite, siteDir, sweepSteps, waitFor, waitForCells,
 } from './site.js';
 
-const kSweepStepsPerSecond = 12500 / 15;  // one turn of 3600 steps in 4.32 s
-const kTitle = ' VORN TAMBERIS SIMULATION 20090704';
 const kReady = '      Ready  ';
-
 let site;
 let browser;
 
@@ -27,14 +25,24 @@ after(async () => {
   await site?.close();
 });
 
-test('the site is four files, the program at most 1.5 MB', () => {
-  assert.deepEqual(readdirSync(siteDir).sort(), ['controls.html', 'index.html', 'vorn.js', 'vorn.wasm']);
-  const bytes = statSync(join(siteDir, 'vorn.js')).size + statSync(join(siteDir, 'vorn.wasm')).size;
-  console.log(`vorn.js + vorn.wasm: ${bytes} bytes`);
+test('the site is four files, the program at most 1.5 MB, named for its contents', () => {
+  const name = programName();
+  assert.deepEqual(readdirSync(siteDir).sort(), ['controls.html', 'index.html', `${name}.js`, `${name}.wasm`]);
+  const js = readFileSync(join(siteDir, `${name}.js`)), wasm = readFileSync(join(siteDir, `${name}.wasm`));
+  const hash = createHash('sha256').update(js).update('\0').update(wasm).digest('hex');
+  assert.equal(name, `vorn-${hash.slice(0, 16)}`);
+  const bytes = js.length + wasm.length;
+  console.log(`${name}.js + .wasm: ${bytes} bytes`);
   assert.ok(bytes <= 1.5 * 1024 * 1024, `${bytes} bytes`);
+  // The page allows its own script, by hash, and what that script loads.
+  const index = readFileSync(join(siteDir, 'index.html'), 'utf8');
+  const script = index.match(/<script>([\s\S]*?)<\/script>/)[1];
+  const policy = index.match(/http-equiv="Content-Security-Policy" content="([^"]*)"/)[1];
+  const scriptHash = createHash('sha256').update(script).digest('base64');
+  assert.ok(policy.includes(`script-src 'sha256-${scriptHash}' 'strict-dynamic' 'wasm-unsafe-eval';`), policy);
+  assert.match(policy, /^default-src 'none';/);
+  assert.doesNotMatch(policy, /unsafe-inline|https?:|\*/);
 });
-
-const sweepSteps = (page) => page.evaluate(() => Module._vorn_test_sweep_steps());
 
 // Presses `button` at canvas pixel (x, y) and holds it until `probe` sees
 // what it waits for (the console reads the buttons every 0.1 s tick).
@@ -81,18 +89,7 @@ test('the page shows the console; an echo designated, RED, FIRE', async () => {
   const no = await readCells(page, 33, 93, 3);
   assert.ok(sameColour(no.colour, [255, 0, 0]), `NO is red, not ${no.colour}`);
 
-  // The first aircraft: hostile, 88000 yards west and 44060 south, flying
-  // east at 300 yd/s. Its echo is where the scenario puts it once the sweep
-  // has painted it: bright pixels, well above the noise.
-  const echo = await waitFor('the echo of the first aircraft', async () => {
-    const seconds = (await sweepSteps(page)) / kSweepStepsPerSecond;
-    const x = Math.round(265 + (-88000 + 300 * seconds) / 1500);
-    const y = Math.round(770 - -44060 / 1500);
-    const box = await readCanvas(page, x - 4, y - 4, 9, 9);
-    let lit = 0;
-    for (let i = 0; i < box.data.length; i += 4) if (box.data[i] >= 96) ++lit;
-    return lit >= 8 ? { x, y } : null;
-  });
+  const echo = await findEcho(page);
   // Any button designates; the right one here.
   await holdUntil(page, echo.x, echo.y, 'Target Designated YES', async () => {
     const got = await readCells(page, 33, 70, 26);
@@ -114,18 +111,24 @@ test('the page shows the console; an echo designated, RED, FIRE', async () => {
   });
 
   // Nothing was fetched after the page loaded, and nothing was kept.
-  assert.deepEqual([...new Set(site.requests)].sort(), ['/', '/vorn.js', '/vorn.wasm']);
+  const name = programName();
+  assert.deepEqual([...new Set(site.requests)].sort(), ['/', `/${name}.js`, `/${name}.wasm`]);
   assert.deepEqual(await page.context().cookies(), []);
   assert.deepEqual(await page.evaluate(async () => [localStorage.length, sessionStorage.length,
     (await indexedDB.databases()).length]), [0, 0, 0]);
   assertQuiet(messages, errors);
 
-  // The controls page the hint links to.
-  await page.click('a[href="controls.html"]');
-  await page.waitForSelector('table');
-  const rows = await page.$$eval('tr', (trs) => trs.map((tr) => tr.textContent));
+  // The controls page the hint links to opens in a tab of its own; the
+  // console runs on in this one.
+  const [controls] = await Promise.all([page.context().waitForEvent('page'),
+                                        page.click('a[href="controls.html"]')]);
+  await controls.waitForSelector('table');
+  const rows = await controls.$$eval('tr', (trs) => trs.map((tr) => tr.textContent));
   assert.ok(rows.length >= 10, `${rows.length} rows`);
   assert.ok(rows.some((r) => /q.*or Escape.*Ends the program/s.test(r)), 'no row for q');
+  assert.equal(page.url(), site.url);
+  const before = await sweepSteps(page);
+  await waitFor('the console running on', async () => (await sweepSteps(page)) > before + 100);
   await page.close();
 });
 
@@ -138,7 +141,7 @@ test('the sweep keeps time; help pages; Auto fires; q ends', async () => {
   // 60. The count is read with the time the program last went to sleep, so
   // a late timer on a busy machine does not skew it.
   const sample = () => page.evaluate(() => ({ steps: Module._vorn_test_sweep_steps(),
-                                              at: Module.vornPage.sleptAt / 1000 }));
+                                              at: vornPage.stats.sleptAt / 1000 }));
   const first = await sample();
   await page.waitForTimeout(15000);  // the span measured, not a wait for a state
   const last = await sample();

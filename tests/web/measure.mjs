@@ -80,7 +80,7 @@ try {
   await cdp.send('Performance.enable');
   const metric = async () => Object.fromEntries(
     (await cdp.send('Performance.getMetrics')).metrics.map((m) => [m.name, m.value]));
-  const frames = () => page.evaluate(() => Module.vornPage.frames);
+  const frames = () => page.evaluate(() => vornPage.stats.frames);
   const m0 = await metric(), c0 = ourChromium(profile), f0 = await frames();
   const animationFrames = await page.evaluate(async (s) => {
     let n = 0;

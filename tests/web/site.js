@@ -2,7 +2,7 @@
 // system's Chromium driven by playwright-core, and the canvas read back as a
 // user sees it: text cells matched against the console's own font, pixel
 // colours, and "wait until" with a generous deadline.
-import { readFileSync } from 'node:fs';
+import { readFileSync, readdirSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { extname, join, normalize } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -175,14 +175,46 @@ export async function pagePoint(page, x, y) {
   }, [x, y]);
 }
 
-// Opens the site in a new page of `browser`; collects what the page says on
-// its console and every error thrown in it.
-export async function openConsole(browser, url, viewport = { width: 1400, height: 1100 }) {
-  const page = await browser.newPage({ viewport });
+// Opens the site in a new page of `browser`, in a context of its own with
+// `options` (device scale, touch); collects what the page says on its
+// console and every error thrown in it.
+export async function openConsole(browser, url, viewport = { width: 1400, height: 1100 }, options = {}) {
+  const context = await browser.newContext({ viewport, ...options });
+  const page = await context.newPage();
+  page.on('close', () => context.close().catch(() => {}));
   const messages = [];
   const errors = [];
   page.on('console', (m) => messages.push(`${m.type()}: ${m.text()}`));
   page.on('pageerror', (e) => errors.push(String(e)));
   await page.goto(url);
   return { page, messages, errors };
+}
+
+// The program's two files in the site are named for a hash of their
+// contents: the name they share (vorn-0123456789abcdef).
+export function programName(dir = siteDir) {
+  const js = readdirSync(dir).find((f) => /^vorn-[0-9a-f]{16}\.js$/.test(f));
+  if (!js) throw new Error(`no vorn-<hash>.js in ${dir}`);
+  return js.slice(0, -3);
+}
+
+export const kSweepStepsPerSecond = 12500 / 15;  // one turn of 3600 steps in 4.32 s
+export const kTitle = ' VORN TAMBERIS SIMULATION 20090704';
+
+export const sweepSteps = (page) => page.evaluate(() => Module._vorn_test_sweep_steps());
+
+// The first aircraft: hostile, 88000 yards west and 44060 south, flying
+// east at 300 yd/s. Its echo is where the scenario puts it once the sweep
+// has painted it: bright pixels, well above the noise. Resolves to its
+// canvas pixel { x, y }.
+export async function findEcho(page) {
+  return waitFor('the echo of the first aircraft', async () => {
+    const seconds = (await sweepSteps(page)) / kSweepStepsPerSecond;
+    const x = Math.round(265 + (-88000 + 300 * seconds) / 1500);
+    const y = Math.round(770 - -44060 / 1500);
+    const box = await readCanvas(page, x - 4, y - 4, 9, 9);
+    let lit = 0;
+    for (let i = 0; i < box.data.length; i += 4) if (box.data[i] >= 96) ++lit;
+    return lit >= 8 ? { x, y } : null;
+  });
 }

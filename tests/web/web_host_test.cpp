@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "platform/key_rules.h"
 #include "platform/letterbox.h"
 #include "platform/web/web_keys.h"
 #include "platform/web/web_pixels.h"
@@ -21,7 +22,7 @@ struct KeyCase {
   int Code;
 };
 
-TEST(WebKeysTest, TranslatesLikeTheDesktopWindow) {
+TEST(WebKeysTest, TakesOnlyTheConsolesKeys) {
   const KeyCase cases[] = {
       // Characters as the layout types them, up to 255.
       {"a", 0, 'a'},
@@ -35,7 +36,7 @@ TEST(WebKeysTest, TranslatesLikeTheDesktopWindow) {
       {"Escape", 0, kKeyEscape},
       {"Enter", 0, kKeyEnter},
       {"Backspace", 0, 8},
-      {"Tab", 0, 9},
+      {"Tab", 0, 0},  // moves the focus
       {"ArrowUp", 0, kKeyUp},
       {"ArrowDown", 0, kKeyDown},
       {"ArrowLeft", 0, kKeyLeft},
@@ -46,8 +47,8 @@ TEST(WebKeysTest, TranslatesLikeTheDesktopWindow) {
       {"End", 0, kKeyEnd},
       {"PageUp", 0, kKeyPageUp},
       {"PageDown", 0, kKeyPageDown},
-      {"F1", 0, kKeyF1},
-      {"F10", 0, kKeyF1 + 9},
+      {"F1", 0, 0},  // function keys are the browser's
+      {"F10", 0, 0},
       {"F11", 0, 0},
       {"F0", 0, 0},
       {"F1x", 0, 0},
@@ -58,15 +59,26 @@ TEST(WebKeysTest, TranslatesLikeTheDesktopWindow) {
       {"Dead", 0, 0},
       {"Unidentified", 0, 0},
       {"", 0, 0},
-      // Ctrl+letter is its control code; other Ctrl and Meta combinations
-      // are the browser's; Alt alone types nothing; Ctrl+Alt is AltGr.
-      {"a", kModCtrl, 1},
-      {"Z", kModCtrl, 26},
+      // Ctrl or Alt with a letter or digit, and Meta with anything, are the
+      // browser's; Ctrl+[ is Escape; Ctrl+Alt is Ctrl; AltGr and Option
+      // type characters.
+      {"a", kModCtrl, 0},
+      {"Z", kModCtrl, 0},
       {"1", kModCtrl, 0},
+      {"[", kModCtrl, 27},
+      {"]", kModCtrl, 29},
       {"c", kModMeta, 0},
       {"x", kModAlt, 0},
-      {"@", kModCtrl | kModAlt, '@'},
+      {"\xC3\xA5", kModAlt, 0xE5},  // Option+a on a Mac: a ring
+      {"q", kModCtrl | kModAlt, 17},
+      {"@", kModCtrl | kModAlt, 0},
+      {"@", kModCtrl | kModAlt | kModAltGraph, '@'},
+      {"@", kModAltGraph, '@'},
       {"Escape", kModCtrl, kKeyEscape},
+      {"Enter", kModAlt, kFullScreenSwitch},
+      {"ArrowLeft", kModAlt, 0},  // back
+      {"PageDown", kModCtrl, 0},  // next tab
+      {"ArrowLeft", 0, kKeyLeft},
   };
   for (const KeyCase& c : cases)
     EXPECT_EQ(TranslateKey(c.Key, c.Modifiers), c.Code)

@@ -1,15 +1,17 @@
 #include "platform/sdl/sdl_keys.h"
 
 #include "platform/host.h"
+#include "platform/key_rules.h"
 
 namespace vorn {
 
 namespace {
 
-// Ctrl without AltGr: on many layouts right Alt (or Ctrl with it) types
-// characters of its own, which arrive as text.
-bool ControlHeld(Uint16 modifiers) {
-  return (modifiers & KMOD_CTRL) != 0 && (modifiers & KMOD_RALT) == 0;
+// Right Alt is AltGr on the layouts that have one: with it (or Ctrl with
+// it) keys type characters of their own, which arrive as text.
+KeyModifiers Held(Uint16 modifiers) {
+  return KeyModifiers{(modifiers & KMOD_CTRL) != 0, (modifiers & KMOD_LALT) != 0,
+                      (modifiers & (KMOD_RALT | KMOD_MODE)) != 0, (modifiers & KMOD_GUI) != 0};
 }
 
 // Keys that produce no text but still reach the console.
@@ -50,47 +52,30 @@ int SpecialKeyCode(SDL_Keycode key) {
   }
 }
 
-// Ctrl with a letter or one of [ \ ] gives the character's control code, as
-// a keyboard always has: Ctrl+A is 1, Ctrl+M 13, Ctrl+[ 27 (Escape).
-int ControlCode(SDL_Keycode key) {
-  if (key >= SDLK_a && key <= SDLK_z) return static_cast<int>(key - SDLK_a) + 1;
-  switch (key) {
-    case SDLK_LEFTBRACKET:
-      return 27;
-    case SDLK_BACKSLASH:
-      return 28;
-    case SDLK_RIGHTBRACKET:
-      return 29;
-    default:
-      return 0;
-  }
-}
-
-// The first code point of a UTF-8 text, or -1 if it is malformed.
-int FirstCodePoint(const char* utf8) {
+// The first code point of a UTF-8 text, or 0 if it is malformed.
+char32_t FirstCodePoint(const char* utf8) {
   const auto* s = reinterpret_cast<const unsigned char*>(utf8);
   if (s[0] < 0x80) return s[0];
-  if ((s[0] & 0xE0) == 0xC0 && (s[1] & 0xC0) == 0x80) return ((s[0] & 0x1F) << 6) | (s[1] & 0x3F);
-  return -1;  // three- and four-byte sequences are all above 0xFF
+  if ((s[0] & 0xE0) == 0xC0 && (s[1] & 0xC0) == 0x80)
+    return static_cast<char32_t>(((s[0] & 0x1F) << 6) | (s[1] & 0x3F));
+  return 0x100;  // three- and four-byte sequences are all above 0xFF
 }
 
 }  // namespace
 
 bool IsFullScreenSwitch(SDL_Keycode key, Uint16 modifiers) {
-  return (key == SDLK_RETURN || key == SDLK_KP_ENTER) && (modifiers & KMOD_ALT) != 0;
+  return KeyCodeOnPress(SpecialKeyCode(key), 0, Held(modifiers)) == kFullScreenSwitch;
 }
 
 int KeyDownCode(SDL_Keycode key, Uint16 modifiers) {
-  if (IsFullScreenSwitch(key, modifiers)) return 0;
-  if (const int special = SpecialKeyCode(key); special != 0) return special;
-  if (ControlHeld(modifiers)) return ControlCode(key);
-  return 0;
+  // A printable key's keycode is its character without Shift.
+  const char32_t character = key > 0 && key < 0x80 ? static_cast<char32_t>(key) : 0;
+  const int code = KeyCodeOnPress(SpecialKeyCode(key), character, Held(modifiers));
+  return code == kFullScreenSwitch ? 0 : code;
 }
 
 int TextCode(const char* utf8, Uint16 modifiers) {
-  if (ControlHeld(modifiers)) return 0;
-  const int code = FirstCodePoint(utf8);
-  return code > 0 && code <= 0xFF ? code : 0;
+  return KeyCodeOfText(FirstCodePoint(utf8), Held(modifiers));
 }
 
 }  // namespace vorn

@@ -1,21 +1,22 @@
 #pragma once
-// The console in a browser tab. The canvas goes to an HTML canvas element,
-// whose own pixel size is the canvas size and which the page scales to fit
-// its screen area; only the changed rectangles are converted and put. The
-// page's keyboard, mouse, wheel and focus events are queued by a little
-// JavaScript glue and handed to the console while it waits. Waiting gives
-// control back to the browser (the build uses Asyncify), so the tab keeps
-// answering and takes no CPU while the console has nothing to do.
+// The console in a browser tab, behind the same door as every host. The
+// page's own script (web/page.js) does what a page does: it lays the canvas
+// out, turns pointer and key events into the console's input, keeps the
+// page's clock (which stands still while the page is hidden) and says what
+// went wrong when the program cannot start. This host is the door between
+// that script and the console: it takes the page's input, sleeps in the
+// browser's event loop (the build uses Asyncify, so the tab keeps answering
+// and takes no CPU while the console has nothing to do), and converts and
+// puts the changed rectangles of the canvas.
 //
-// Expects the page to hold a `#screen` element (the area the canvas is
-// shown in) with a `canvas#canvas` inside it, and an `#ended` element that
-// is shown when the program has ended.
+// The page's script reaches back only for the rules every host shares: the
+// letterbox (where the canvas is shown, and where a pointer falls on it)
+// and the key rules, so that the page and the desktop window agree.
 
 #include <cstdint>
 #include <vector>
 
 #include "platform/host.h"
-#include "platform/letterbox.h"
 
 namespace vorn::web {
 
@@ -34,19 +35,12 @@ class WebHost final : public Host {
   void ShowEnded();
 
  private:
-  // Hands the input the page queued to `input`; true when there was any.
-  bool TakeInput(InputSink& input);
-  // Places the canvas in the screen area anew (its size or the area's changed).
-  void Place();
-  CanvasPoint Map(double x, double y) const;
+  // Hands the input the page queued to `input`.
+  void TakeInput(InputSink& input);
 
   std::vector<std::uint32_t> rgba_;  // the canvas as RGBA, what the page puts
   int width_ = 0;
   int height_ = 0;
-  int areaWidth_ = 0;  // the screen area in device pixels
-  int areaHeight_ = 0;
-  bool fullScreen_ = false;
-  Region shown_;  // where the canvas is shown in the area
 };
 
 }  // namespace vorn::web
