@@ -287,3 +287,32 @@ test('Pause clicked with the mouse moving over it holds for its 0.2 s', async ()
   }
   await page.close();
 });
+
+test('full screen: the button and Alt+Enter switch it; no button where the browser has none', async () => {
+  const { page } = await openConsole(browser, site.url);
+  await waitForCells(page, 2, 1, kTitle);
+  const fullScreen = () => page.evaluate(() => document.fullscreenElement?.id ?? null);
+  await page.click('#full');
+  await waitFor('full screen', async () => (await fullScreen()) === 'screen');
+  // The whole screen is the picture's: the header's strip is not taken off.
+  await waitFor('the picture centred on the screen', async () => {
+    const p = await placement(page);
+    return p.y === Math.floor((1100 - 1024) / 2);
+  });
+  await clickUntil(page, 540, 15, 36, kNotRed);
+  await page.keyboard.press('Alt+Enter');
+  await waitFor('back in the page', async () => (await fullScreen()) === null);
+  await page.close();
+
+  const context = await browser.newContext();
+  await context.addInitScript(() => {
+    for (const name of ['fullscreenEnabled', 'webkitFullscreenEnabled'])
+      Object.defineProperty(Document.prototype, name, { get: () => false });
+  });
+  const phone = await context.newPage();
+  await phone.goto(site.url);
+  await waitForCells(phone, 2, 1, kTitle);
+  assert.equal(await phone.isVisible('#full'), false);
+  assert.equal(await phone.isVisible('#fill'), true);
+  await context.close();
+});
