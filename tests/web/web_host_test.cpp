@@ -69,6 +69,22 @@ TEST(WebKeysTest, TakesOnlyTheConsolesKeys) {
       {"]", kModCtrl, 29},
       {"c", kModMeta, 0},
       {"x", kModAlt, 0},
+      // Alt with an ASCII letter or digit is the browser's, right up to the
+      // characters beside them.
+      {"a", kModAlt, 0},
+      {"z", kModAlt, 0},
+      {"A", kModAlt, 0},
+      {"Z", kModAlt, 0},
+      {"0", kModAlt, 0},
+      {"9", kModAlt, 0},
+      {"`", kModAlt, '`'},
+      {"{", kModAlt, '{'},
+      {"@", kModAlt, '@'},
+      {"[", kModAlt, '['},
+      {"/", kModAlt, '/'},
+      {":", kModAlt, ':'},
+      {"A", kModCtrl | kModAlt, 1},  // with Shift
+      {"Z", kModCtrl | kModAlt, 26},
       {"\xC3\xA5", kModAlt, 0xE5},  // Option+a on a Mac: a ring
       {"q", kModCtrl | kModAlt, 17},
       {"@", kModCtrl | kModAlt, 0},

@@ -69,8 +69,8 @@ bool IsFullScreenSwitch(SDL_Keycode key, Uint16 modifiers) {
 
 int KeyDownCode(SDL_Keycode key, Uint16 modifiers) {
   // A printable key's keycode is its character without Shift.
-  const char32_t character = key > 0 && key < 0x80 ? static_cast<char32_t>(key) : 0;
-  const int code = KeyCodeOnPress(SpecialKeyCode(key), character, Held(modifiers));
+  const int code =
+      KeyCodeOnPress(SpecialKeyCode(key), static_cast<char32_t>(key), Held(modifiers));
   return code == kFullScreenSwitch ? 0 : code;
 }
 

@@ -11,7 +11,9 @@ namespace vorn::web {
 namespace {
 
 // KeyboardEvent.key names of the keys without a character. Tab is not
-// among them: it moves the focus through the page.
+// among them: it moves the focus through the page. Nor are the function
+// keys, which are the browser's (help, find, reload, the address bar, caret
+// browsing, its menu, full screen, its tools).
 constexpr std::array<std::pair<std::string_view, int>, 13> kNamedKeys{{
     {"Escape", kKeyEscape},
     {"Enter", kKeyEnter},
@@ -34,8 +36,7 @@ char32_t SingleCodePoint(std::string_view text) {
   if (text.size() == 1 && s[0] < 0x80) return s[0];
   if (text.size() == 2 && (s[0] & 0xE0) == 0xC0 && (s[1] & 0xC0) == 0x80)
     return static_cast<char32_t>(((s[0] & 0x1F) << 6) | (s[1] & 0x3F));
-  if (text.size() >= 3 && text.size() <= 4 && s[0] >= 0xE0) return 0x100;  // above 0xFF
-  return 0;  // a name, or nothing
+  return 0;  // a name, a character above 0xFF, or nothing
 }
 
 bool AsciiLetterOrDigit(char32_t c) {
@@ -49,10 +50,6 @@ int TranslateKey(std::string_view key, int modifiers) {
                           (modifiers & kModAltGraph) != 0, (modifiers & kModMeta) != 0};
   const bool ctrlAlone = held.Ctrl && !held.Alt && !held.AltGraph;
   const bool altAlone = held.Alt && !held.Ctrl && !held.AltGraph;
-  // Function keys are the browser's (help, find, reload, the address bar,
-  // caret browsing, its menu, full screen, its tools).
-  if (key.size() >= 2 && key.size() <= 3 && key[0] == 'F' && key[1] >= '1' && key[1] <= '9')
-    return 0;
   for (const auto& [name, code] : kNamedKeys) {
     if (key != name) continue;
     // With Ctrl or Alt the arrows and their neighbours go back and forward,
