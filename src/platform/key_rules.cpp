@@ -35,7 +35,7 @@ int KeyCodeOnPress(int special, char32_t key, KeyModifiers held) {
 
 int KeyCodeOfText(char32_t typed, KeyModifiers held) {
   if (held.Meta || ControlHeld(held)) return 0;
-  return typed >= 1 && typed <= 0xFF ? static_cast<int>(typed) : 0;
+  return typed <= 0xFF ? static_cast<int>(typed) : 0;
 }
 
 int KeyCode(int special, char32_t key, char32_t typed, KeyModifiers held) {

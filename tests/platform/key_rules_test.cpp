@@ -50,6 +50,8 @@ TEST(KeyRulesTest, TheWindowAndThePageGiveTheSameCodes) {
       {"Ctrl+Escape", SDLK_ESCAPE, KMOD_LCTRL, nullptr, "Escape", kModCtrl, kKeyEscape, kKeyEscape},
       {"Down", SDLK_DOWN, KMOD_NONE, nullptr, "ArrowDown", 0, kKeyDown, kKeyDown},
       {"e acute", SDLK_e, KMOD_NONE, "\xC3\xA9", "\xC3\xA9", 0, 0xE9, 0xE9},
+      {"y diaeresis, the last of them", SDLK_y, KMOD_NONE, "\xC3\xBF", "\xC3\xBF", 0, 0xFF, 0xFF},
+      {"the first above them", SDLK_a, KMOD_NONE, "\xC4\x80", "\xC4\x80", 0, 0, 0},
       {"Ctrl+[ is Escape", SDLK_LEFTBRACKET, KMOD_LCTRL, "[", "[", kModCtrl, 27, 27},
       {"Ctrl+Alt+q is Ctrl+Q", SDLK_q, KMOD_LCTRL | KMOD_LALT, "q", "q", kModCtrl | kModAlt, 17, 17},
       {"Ctrl+1 gives nothing", SDLK_1, KMOD_LCTRL, "1", "1", kModCtrl, 0, 0},
