@@ -78,8 +78,8 @@ BENCHMARK(BM_SimulatedSecond)->Unit(benchmark::kMillisecond);
 
 // Ten seconds pass between two passes, as after "p" and a wait for a key.
 // The loop then runs about 100 ticks, 20 panel tasks and 8333 sweep steps
-// back to back. The clock stands still while it does (only the panel task's
-// 1 ms sleeps move it), so this is the loop's own work, not the sleeps.
+// back to back. The clock stands still while it does (the panel task does
+// not nap while the console is behind), so this is the loop's own work.
 void BM_CatchUpAfterStall(benchmark::State& state) {
   constexpr double kStall = 10.0;
   vorn::HeadlessHost host;

@@ -106,9 +106,23 @@ Transfer RunTick() {
   return Transfer::None;
 }
 
+bool TickDue() {
+  return State.Now > State.TickTime + kTickPeriod;
+}
+
+// Whether the console is behind its deadlines by more than the pacing leaves
+// due between two frames: a tick or a panel task overdue, or the sweep more
+// than a tick's worth of steps behind.
+bool Behind() {
+  return TickDue() || State.Now > State.NextPanelTime ||
+         State.Now > State.NextSweepTime + kTickPeriod;
+}
+
 void RunPanelTask() {
   State.NextPanelTime += kPanelPeriod;
-  SleepMs(1);
+  // The nap yields the processor; a console that is behind has nothing to
+  // yield for.
+  if (!Behind()) SleepMs(1);
   DrawAlertLamps();
   SelectMissile();
   ExpireMessageLines();
@@ -116,17 +130,6 @@ void RunPanelTask() {
   DrawSteeringFrame();
   DrawSteeringOrders();
   ReplaceDistantTargets();
-}
-
-bool TickDue() {
-  return State.Now > State.TickTime + kTickPeriod;
-}
-
-// Whether a pass at Now has more to do than update the scopes.
-bool TaskDue() {
-  if (TickDue()) return true;
-  if (State.OperatingMode == Mode::Paused) return false;
-  return State.Now > State.NextPanelTime || State.Now > State.NextSweepTime;
 }
 
 // One pass at Now: the tick, the panel task, and a sweep step or else the
@@ -146,6 +149,18 @@ Transfer RunPass() {
     UpdateTtrScope();
   }
   return Transfer::None;
+}
+
+// A catch-up looks at the clock once per this much work: a sweep step or a
+// scope update counts one, a tick or a panel task kTaskWork (each costs about
+// as much as eight sweep steps). That is well under a millisecond of work, so
+// a slice ends close to its time, with few readings of the clock (which a
+// journal records).
+constexpr int kWorkPerClockLook = 256;
+constexpr int kTaskWork = 8;
+
+int PassWork() {
+  return 1 + (TickDue() ? kTaskWork : 0) + (State.Now > State.NextPanelTime ? kTaskWork : 0);
 }
 
 // The earliest host clock reading at which something falls due: the next
@@ -197,14 +212,33 @@ void RestartConsole() {
   State.NextSweepTime = State.TickTime;
 }
 
+bool TaskDue() {
+  if (TickDue()) return true;
+  if (State.OperatingMode == Mode::Paused) return false;
+  return State.Now > State.NextPanelTime || State.Now > State.NextSweepTime;
+}
+
 Transfer RunBurst(double clock, bool frameDue) {
   // Each pass catches up at most one overdue task of each kind, so after a
-  // stall the tasks catch up pass by pass, in their order.
+  // stall the tasks catch up pass by pass, in their order. The slice ends
+  // with a frame: this one's after its work, or the next one when it falls
+  // due.
+  const double sliceEnd =
+      frameDue ? clock + kCatchUpSlice : std::min(clock + kCatchUpSlice, State.NextFrameTime);
+  int work = 0;
   for (;;) {
     State.Now = clock - State.PauseOffset;
     if (!TaskDue()) break;
+    work += PassWork();
     const Transfer transfer = RunPass();
     if (transfer != Transfer::None) return transfer;
+    if (work >= kWorkPerClockLook) {
+      work = 0;
+      if (ReadClock() >= sliceEnd) {
+        State.Now = clock - State.PauseOffset;
+        return Transfer::None;
+      }
+    }
   }
   if (!frameDue || State.OperatingMode == Mode::Paused) return Transfer::None;
   // Nothing else is due at this reading: every further pass updates the
@@ -229,7 +263,10 @@ Transfer RunScheduler() {
       State.NextFrameTime += kFramePeriod;
       if (State.NextFrameTime <= clock) State.NextFrameTime = clock + kFramePeriod;
     }
-    WaitForClock(NextWakeUp());
+    if (TaskDue())
+      TakePendingInput();  // still catching up: on with the next slice
+    else
+      WaitForClock(NextWakeUp());
   }
 }
 
