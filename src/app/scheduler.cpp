@@ -234,10 +234,7 @@ Transfer RunBurst(double clock, bool frameDue) {
     if (transfer != Transfer::None) return transfer;
     if (work >= kWorkPerClockLook) {
       work = 0;
-      if (ReadClock() >= sliceEnd) {
-        State.Now = clock - State.PauseOffset;
-        return Transfer::None;
-      }
+      if (ReadClock() >= sliceEnd) return Transfer::None;
     }
   }
   if (!frameDue || State.OperatingMode == Mode::Paused) return Transfer::None;

@@ -81,6 +81,21 @@ TEST_F(PacedLoopTest, WakesAtFramesAndDeadlinesAndRebuildsTheTraceEveryFrame) {
   EXPECT_LT(host.MissedShare(), 0.03);
 }
 
+// Paused, the loop still waits for its frames and ticks: it never spins.
+TEST_F(PacedLoopTest, PausedLoopWaitsBetweenFramesAndTicks) {
+  StartConsole();
+  RunFor(1.0);
+  State.OperatingMode = Mode::Paused;
+  State.ModeBeforePause = Mode::Normal;
+  const double start = Host().Time();
+  const std::uint64_t reads = Host().ClockReads();
+  Host().ScheduleKey(start + 5.0, 'q');
+  EXPECT_EQ(RunScheduler(), Transfer::EndProgram);
+  const double seconds = Host().Time() - start;
+  EXPECT_GE(seconds, 5.0);
+  EXPECT_LE(static_cast<double>(Host().ClockReads() - reads), 80 * seconds);
+}
+
 // A host that counts the panel task's 1 ms naps.
 class NapCountingHost : public HeadlessHost {
  public:
