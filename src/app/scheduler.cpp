@@ -220,11 +220,10 @@ bool TaskDue() {
 
 Transfer RunBurst(double clock, bool frameDue) {
   // Each pass catches up at most one overdue task of each kind, so after a
-  // stall the tasks catch up pass by pass, in their order. The slice ends
-  // with a frame: this one's after its work, or the next one when it falls
-  // due.
-  const double sliceEnd =
-      frameDue ? clock + kCatchUpSlice : std::min(clock + kCatchUpSlice, State.NextFrameTime);
+  // stall the tasks catch up pass by pass, in their order. A slice of the
+  // catch-up ends with a frame: this one, shown after its work, or the next
+  // one when it falls due.
+  const double sliceEnd = frameDue ? clock + kCatchUpSlice : State.NextFrameTime;
   int work = 0;
   for (;;) {
     State.Now = clock - State.PauseOffset;
