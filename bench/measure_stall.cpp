@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/console.h"
 #include "app/console_state.h"
@@ -58,8 +59,10 @@ class StallHost : public Host {
     const std::uint64_t shown = window_.FramesShown();
     window_.Show(frame);
     if (step_ != Step::CatchingUp || window_.FramesShown() == shown) return;
-    ++frames_;
-    longestGap_ = std::max(longestGap_, Wall() - lastFrame_);
+    if (frames_++ == 0)
+      firstFrame_ = Wall() - backAt_;
+    else
+      gaps_.push_back(Wall() - lastFrame_);
     lastFrame_ = Wall();
   }
   bool Finished() override { return step_ == Step::RunningOn && Wall() >= caughtUpAt_ + kRunOn; }
@@ -69,7 +72,16 @@ class StallHost : public Host {
   double BackAt() const { return backAt_; }
   double CatchUpSeconds() const { return caughtUpAt_ - backAt_; }
   int Frames() const { return frames_; }
-  double LongestGap() const { return longestGap_; }
+  // From the return to the first frame, and then between two frames.
+  double FirstFrame() const { return firstFrame_; }
+  double LongestGap() const {
+    return gaps_.empty() ? 0.0 : *std::max_element(gaps_.begin(), gaps_.end());
+  }
+  double MedianGap() {
+    if (gaps_.empty()) return 0.0;
+    std::nth_element(gaps_.begin(), gaps_.begin() + gaps_.size() / 2, gaps_.end());
+    return gaps_[gaps_.size() / 2];
+  }
   double QuitPressedAt() const { return backAt_ + quitAfter_; }
 
  private:
@@ -91,8 +103,7 @@ class StallHost : public Host {
         input.Hand(InputEvent{Kind::Key, 'p'});
       step_ = Step::Away;
     }
-    if (quitAfter_ > 0.0 && !quitHanded_ && step_ >= Step::CatchingUp &&
-        wall >= QuitPressedAt()) {
+    if (quitAfter_ > 0.0 && !quitHanded_ && step_ >= Step::CatchingUp && wall >= QuitPressedAt()) {
       input.Hand(InputEvent{Kind::Key, 'q'});
       quitHanded_ = true;
     }
@@ -106,7 +117,7 @@ class StallHost : public Host {
     } else {
       input.Hand(InputEvent{Kind::Key, ' '});
     }
-    backAt_ = lastFrame_ = Wall();
+    backAt_ = Wall();
     step_ = Step::CatchingUp;
   }
 
@@ -120,7 +131,8 @@ class StallHost : public Host {
   double backAt_ = 0.0;
   double caughtUpAt_ = 0.0;
   double lastFrame_ = 0.0;
-  double longestGap_ = 0.0;
+  double firstFrame_ = 0.0;
+  std::vector<double> gaps_;
   int frames_ = 0;
   bool quitHanded_ = false;
 };
@@ -156,8 +168,9 @@ int MeasureStall(SdlHost& window, int argc, char** argv) {
               away == Away::HelpPages ? "in the help pages" : "held by \"p\"");
   std::printf("catch-up length (wall)           %.3f s\n", whole.CatchUpSeconds());
   std::printf("frames shown during it           %d\n", whole.Frames());
-  std::printf("largest gap between frames       %.1f ms (from the return on)\n",
-              1000.0 * whole.LongestGap());
+  std::printf("first frame after the return     %.1f ms\n", 1000.0 * whole.FirstFrame());
+  std::printf("gap between two frames           %.1f ms at most, %.1f ms the median\n",
+              1000.0 * whole.LongestGap(), 1000.0 * whole.MedianGap());
   std::printf("q pressed %.3f s after the return  ends the program in %.0f ms%s\n",
               0.5 * whole.CatchUpSeconds(), 1000.0 * quitSeconds,
               quit.CaughtUp() ? " (after the catch-up had ended)" : " (during the catch-up)");
