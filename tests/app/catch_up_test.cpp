@@ -188,7 +188,8 @@ TEST_P(CatchUpTest, PlaysAsAFastForwardThatAnswersQ) {
   EXPECT_EQ(sliced.NextPanelTime, whole.NextPanelTime);
   EXPECT_EQ(sliced.NextSweepTime, whole.NextSweepTime);
   EXPECT_EQ(sliced.SweepSteps, whole.SweepSteps);
-  EXPECT_GE((sliced.NextPanelTime - before->NextPanelTime) / kPanelPeriod, c.Seconds / kPanelPeriod);
+  EXPECT_GE((sliced.NextPanelTime - before->NextPanelTime) / kPanelPeriod,
+            c.Seconds / kPanelPeriod);
 }
 
 INSTANTIATE_TEST_SUITE_P(
