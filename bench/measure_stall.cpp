@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,12 @@ namespace vorn::measure {
 namespace {
 
 using Kind = InputEvent::Kind;
+
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 // What the operator does, in seconds of the wall clock from the start: Auto
 // is clicked (the crew engages meanwhile), then the console is left.
@@ -59,11 +66,15 @@ class StallHost : public Host {
     const std::uint64_t shown = window_.FramesShown();
     window_.Show(frame);
     if (step_ != Step::CatchingUp || window_.FramesShown() == shown) return;
-    if (frames_++ == 0)
+    const double cpu = CpuSeconds();
+    if (frames_++ == 0) {
       firstFrame_ = Wall() - backAt_;
-    else
+    } else {
       gaps_.push_back(Wall() - lastFrame_);
+      mostCpu_ = std::max(mostCpu_, cpu - lastCpu_);
+    }
     lastFrame_ = Wall();
+    lastCpu_ = cpu;
   }
   bool Finished() override { return step_ == Step::RunningOn && Wall() >= caughtUpAt_ + kRunOn; }
 
@@ -77,6 +88,9 @@ class StallHost : public Host {
   double LongestGap() const {
     return gaps_.empty() ? 0.0 : *std::max_element(gaps_.begin(), gaps_.end());
   }
+  // The most processor time the loop took between two frames: the gap less
+  // the time the machine gave to others.
+  double MostCpuBetweenFrames() const { return mostCpu_; }
   double MedianGap() {
     if (gaps_.empty()) return 0.0;
     std::nth_element(gaps_.begin(), gaps_.begin() + gaps_.size() / 2, gaps_.end());
@@ -132,6 +146,8 @@ class StallHost : public Host {
   double caughtUpAt_ = 0.0;
   double lastFrame_ = 0.0;
   double firstFrame_ = 0.0;
+  double lastCpu_ = 0.0;
+  double mostCpu_ = 0.0;
   std::vector<double> gaps_;
   int frames_ = 0;
   bool quitHanded_ = false;
@@ -171,6 +187,8 @@ int MeasureStall(SdlHost& window, int argc, char** argv) {
   std::printf("first frame after the return     %.1f ms\n", 1000.0 * whole.FirstFrame());
   std::printf("gap between two frames           %.1f ms at most, %.1f ms the median\n",
               1000.0 * whole.LongestGap(), 1000.0 * whole.MedianGap());
+  std::printf("processor time between frames    %.1f ms at most\n",
+              1000.0 * whole.MostCpuBetweenFrames());
   std::printf("q pressed %.3f s after the return  ends the program in %.0f ms%s\n",
               0.5 * whole.CatchUpSeconds(), 1000.0 * quitSeconds,
               quit.CaughtUp() ? " (after the catch-up had ended)" : " (during the catch-up)");

@@ -151,16 +151,26 @@ Transfer RunPass() {
   return Transfer::None;
 }
 
-// A catch-up looks at the clock once per this much work: a sweep step or a
-// scope update counts one, a tick or a panel task kTaskWork (each costs about
-// as much as eight sweep steps). That is well under a millisecond of work, so
-// a slice ends close to its time, with few readings of the clock (which a
-// journal records).
+// A burst looks at the clock once per this much work, in sweep steps: a
+// tick, a panel task or a refresh of the tracking scopes (their own 0.2 s
+// deadline, made up one per scope update) counts kTaskWork, as each costs
+// about as much as eight sweep steps, and a plain scope update next to
+// nothing. That is well under a millisecond of work, so a slice ends close to
+// its time; and a burst on time never reaches it, so the clock is read no
+// more often than before (a journal records each reading).
 constexpr int kWorkPerClockLook = 256;
 constexpr int kTaskWork = 8;
 
+// The work of a pass at Now.
 int PassWork() {
-  return 1 + (TickDue() ? kTaskWork : 0) + (State.Now > State.NextPanelTime ? kTaskWork : 0);
+  int work = 0;
+  if (TickDue()) work += kTaskWork;
+  if (State.Now > State.NextPanelTime) work += kTaskWork;
+  if (State.Now > State.NextSweepTime)
+    work += 1;
+  else if (State.Now > State.NextScopeTime)
+    work += kTaskWork;
+  return work;
 }
 
 // The earliest host clock reading at which something falls due: the next
@@ -225,23 +235,28 @@ Transfer RunBurst(double clock, bool frameDue) {
   // one when it falls due.
   const double sliceEnd = frameDue ? clock + kCatchUpSlice : State.NextFrameTime;
   int work = 0;
+  const auto sliceSpent = [&] {
+    if (work < kWorkPerClockLook) return false;
+    work = 0;
+    return ReadClock() >= sliceEnd;
+  };
   for (;;) {
     State.Now = clock - State.PauseOffset;
     if (!TaskDue()) break;
     work += PassWork();
     const Transfer transfer = RunPass();
     if (transfer != Transfer::None) return transfer;
-    if (work >= kWorkPerClockLook) {
-      work = 0;
-      if (ReadClock() >= sliceEnd) return Transfer::None;
-    }
+    if (sliceSpent()) return Transfer::None;
   }
   if (!frameDue || State.OperatingMode == Mode::Paused) return Transfer::None;
   // Nothing else is due at this reading: every further pass updates the
-  // scopes.
+  // scopes, until the frame's share is done or, while the scopes make up
+  // their refreshes after a stall, the slice is spent.
   for (int i = 0; i < kTtrUpdatesPerFrame; ++i) {
+    work += PassWork();
     const Transfer transfer = RunPass();
     if (transfer != Transfer::None) return transfer;
+    if (sliceSpent()) break;
   }
   return Transfer::None;
 }
