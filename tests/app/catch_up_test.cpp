@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <ostream>
 
 #include "app/console_state.h"
 #include "app/help_pages.h"
@@ -118,6 +119,9 @@ struct Case {
   double Seconds;
   bool QDuringCatchUp;
 };
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.Name;
+}
 
 class CatchUpTest : public ::testing::TestWithParam<Case> {
  protected:

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "app/console_state.h"
 #include "app/site_controls.h"
 #include "support/console_test.h"
@@ -52,6 +54,9 @@ struct FocusCase {
   bool LoseFocus;
   bool Ends;
 };
+void PrintTo(const FocusCase& c, std::ostream* os) {
+  *os << c.Name;
+}
 
 class FocusLossTest : public test::StartedConsoleTest,
                       public ::testing::WithParamInterface<FocusCase> {};
