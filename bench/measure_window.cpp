@@ -4,15 +4,18 @@
 // tick was found at each wake-up, and peak memory.
 //
 //   vorn_measure [seconds]    (default 30)
+//   vorn_measure stall help|p [minutes]    (the catch-up after time away)
 
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/console.h"
 #include "app/console_state.h"
+#include "measure_stall.h"
 #include "platform/sdl/sdl_host.h"
 
 namespace {
@@ -122,7 +125,8 @@ class MeasuringHost : public vorn::Host {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
+  const bool stall = argc > 1 && std::string(argv[1]) == "stall";
+  const double seconds = argc > 1 && !stall ? std::atof(argv[1]) : 30.0;
   if (!(seconds > kSettleSeconds)) {
     std::fprintf(stderr, "usage: vorn_measure [seconds > %.0f]\n", kSettleSeconds);
     return 2;
@@ -133,6 +137,7 @@ int main(int argc, char** argv) {
                  window.Error().c_str());
     return 1;
   }
+  if (stall) return vorn::measure::MeasureStall(window, argc, argv);
   MeasuringHost host(window, seconds);
   vorn::RunConsole(host);
   host.Report();

@@ -106,9 +106,23 @@ Transfer RunTick() {
   return Transfer::None;
 }
 
+bool TickDue() {
+  return State.Now > State.TickTime + kTickPeriod;
+}
+
+// Whether the console is behind its deadlines by more than the pacing leaves
+// due between two frames: a tick or a panel task overdue, or the sweep more
+// than a tick's worth of steps behind.
+bool Behind() {
+  return TickDue() || State.Now > State.NextPanelTime ||
+         State.Now > State.NextSweepTime + kTickPeriod;
+}
+
 void RunPanelTask() {
   State.NextPanelTime += kPanelPeriod;
-  SleepMs(1);
+  // The nap yields the processor; a console that is behind has nothing to
+  // yield for.
+  if (!Behind()) SleepMs(1);
   DrawAlertLamps();
   SelectMissile();
   ExpireMessageLines();
@@ -116,17 +130,6 @@ void RunPanelTask() {
   DrawSteeringFrame();
   DrawSteeringOrders();
   ReplaceDistantTargets();
-}
-
-bool TickDue() {
-  return State.Now > State.TickTime + kTickPeriod;
-}
-
-// Whether a pass at Now has more to do than update the scopes.
-bool TaskDue() {
-  if (TickDue()) return true;
-  if (State.OperatingMode == Mode::Paused) return false;
-  return State.Now > State.NextPanelTime || State.Now > State.NextSweepTime;
 }
 
 // One pass at Now: the tick, the panel task, and a sweep step or else the
@@ -146,6 +149,28 @@ Transfer RunPass() {
     UpdateTtrScope();
   }
   return Transfer::None;
+}
+
+// A burst looks at the clock once per this much work, in sweep steps: a
+// tick, a panel task or a refresh of the tracking scopes (their own 0.2 s
+// deadline, made up one per scope update) counts kTaskWork, as each costs
+// about as much as eight sweep steps, and a plain scope update next to
+// nothing. That is well under a millisecond of work, so a slice ends close to
+// its time; and a burst on time never reaches it, so the clock is read no
+// more often than before (a journal records each reading).
+constexpr int kWorkPerClockLook = 256;
+constexpr int kTaskWork = 8;
+
+// The work of a pass at Now.
+int PassWork() {
+  int work = 0;
+  if (TickDue()) work += kTaskWork;
+  if (State.Now > State.NextPanelTime) work += kTaskWork;
+  if (State.Now > State.NextSweepTime)
+    work += 1;
+  else if (State.Now > State.NextScopeTime)
+    work += kTaskWork;
+  return work;
 }
 
 // The earliest host clock reading at which something falls due: the next
@@ -197,21 +222,41 @@ void RestartConsole() {
   State.NextSweepTime = State.TickTime;
 }
 
+bool TaskDue() {
+  if (TickDue()) return true;
+  if (State.OperatingMode == Mode::Paused) return false;
+  return State.Now > State.NextPanelTime || State.Now > State.NextSweepTime;
+}
+
 Transfer RunBurst(double clock, bool frameDue) {
   // Each pass catches up at most one overdue task of each kind, so after a
-  // stall the tasks catch up pass by pass, in their order.
+  // stall the tasks catch up pass by pass, in their order. A slice of the
+  // catch-up ends with a frame: this one, shown after its work, or the next
+  // one when it falls due.
+  const double sliceEnd = frameDue ? clock + kCatchUpSlice : State.NextFrameTime;
+  int work = 0;
+  const auto sliceSpent = [&] {
+    if (work < kWorkPerClockLook) return false;
+    work = 0;
+    return ReadClock() >= sliceEnd;
+  };
   for (;;) {
     State.Now = clock - State.PauseOffset;
     if (!TaskDue()) break;
+    work += PassWork();
     const Transfer transfer = RunPass();
     if (transfer != Transfer::None) return transfer;
+    if (sliceSpent()) return Transfer::None;
   }
   if (!frameDue || State.OperatingMode == Mode::Paused) return Transfer::None;
   // Nothing else is due at this reading: every further pass updates the
-  // scopes.
+  // scopes, until the frame's share is done or, while the scopes make up
+  // their refreshes after a stall, the slice is spent.
   for (int i = 0; i < kTtrUpdatesPerFrame; ++i) {
+    work += PassWork();
     const Transfer transfer = RunPass();
     if (transfer != Transfer::None) return transfer;
+    if (sliceSpent()) break;
   }
   return Transfer::None;
 }
@@ -229,7 +274,10 @@ Transfer RunScheduler() {
       State.NextFrameTime += kFramePeriod;
       if (State.NextFrameTime <= clock) State.NextFrameTime = clock + kFramePeriod;
     }
-    WaitForClock(NextWakeUp());
+    if (TaskDue())
+      TakePendingInput();  // still catching up: on with the next slice
+    else
+      WaitForClock(NextWakeUp());
   }
 }
 

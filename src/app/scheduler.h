@@ -23,6 +23,11 @@ inline constexpr double kFramePeriod = 1.0 / 60.0;
 // a column is left out of a frame's rebuild with a chance of about e^-4,
 // 2 %, and the grass looks freshly drawn on every frame.
 inline constexpr int kTtrUpdatesPerFrame = 1800;
+// A catch-up after a stall (the help pages, the "p" wait, a slow host) runs
+// in slices of about a frame's work, in seconds of the host's clock: after
+// each the loop takes the input that came and shows a frame when one is due,
+// so the catch-up plays as a fast-forward that still answers "q".
+inline constexpr double kCatchUpSlice = 0.015;
 
 struct SchedulerState {
   double PauseOffset = 0.0;    // grows by 0.1 per tick that falls due while paused
@@ -44,11 +49,16 @@ void RestartConsole();
 // Runs the console until control leaves it: at each wake-up one reading of
 // the clock, the passes of every task that has fallen due, at frame time the
 // scope updates and the frame, then a wait in the host until the next frame
-// or deadline.
+// or deadline. While it is catching up it does not wait: it only takes the
+// input that came before the next slice.
 Transfer RunScheduler();
-// All the passes due at one reading of the clock; at a frame, the passes that
-// rebuild the TTR trace as well.
+// The passes due at one reading of the clock, up to a slice of catch-up work
+// or until the next frame falls due; at a frame, if all of them ran, the
+// passes that rebuild the TTR trace as well.
 Transfer RunBurst(double clock, bool frameDue);
+// Whether a pass at Now would run a task: after a burst, whether the console
+// is still catching up.
+bool TaskDue();
 // One pass of the loop, with pending input taken and the clock read first:
 // what a loop without waiting would do on every turn.
 Transfer RunSchedulerPass();

@@ -73,6 +73,13 @@ class InputIntoRecord final : public InputSink {
         break;
       case InputEvent::Kind::Focus:
         mouse.WindowActive = event.Code != 0;
+        // A window put behind another forgets its presses: a click just
+        // before Alt+Tab does not act when it comes back, and a button let
+        // go elsewhere (whose release it never hears) is not still held.
+        if (!mouse.WindowActive) {
+          mouse.Buttons = 0;
+          mouse.PressedSinceRead = 0;
+        }
         break;
       case InputEvent::Kind::CloseRequest:
         QueueKey(kKeyCloseRequest);

@@ -95,9 +95,14 @@ class Host {
   // Seconds on a monotonic clock; only differences matter.
   virtual double Clock() = 0;
 
-  // Waits `seconds`, handing whatever input arrives meanwhile to `input`;
-  // may return early once input has arrived. The window (or page) keeps
-  // answering while it waits. A wait of 0 only takes pending input.
+  // Waits `seconds`, handing whatever input arrives meanwhile to `input` as
+  // it arrives. Input does not end the wait: it lasts its time, so a short
+  // sleep is as long as asked however the mouse moves; a wait meant to end
+  // on a key looks for it between short waits. The window (or page) keeps
+  // answering while it waits. A wait of 0 only takes pending input; the loop
+  // makes one between the slices of a catch-up, so a page that hears its
+  // input (and shows its canvas) only between turns of its event loop gives
+  // it a turn there.
   virtual void Wait(double seconds, InputSink& input) = 0;
 
   // The same until the clock has passed `clock` (a reading of Clock()); a

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -80,57 +81,80 @@ TEST_F(PacedLoopTest, WakesAtFramesAndDeadlinesAndRebuildsTheTraceEveryFrame) {
   EXPECT_LT(host.MissedShare(), 0.03);
 }
 
-// A host that notes, at each of the panel task's 1 ms naps, how many ticks
-// and sweep steps have run since it was told to start counting.
-class PassWatchingHost : public HeadlessHost {
+// Paused, the loop still waits for its frames and ticks: it never spins.
+TEST_F(PacedLoopTest, PausedLoopWaitsBetweenFramesAndTicks) {
+  StartConsole();
+  RunFor(1.0);
+  State.OperatingMode = Mode::Paused;
+  State.ModeBeforePause = Mode::Normal;
+  const double start = Host().Time();
+  const std::uint64_t reads = Host().ClockReads();
+  Host().ScheduleKey(start + 5.0, 'q');
+  EXPECT_EQ(RunScheduler(), Transfer::EndProgram);
+  const double seconds = Host().Time() - start;
+  EXPECT_GE(seconds, 5.0);
+  EXPECT_LE(static_cast<double>(Host().ClockReads() - reads), 80 * seconds);
+}
+
+// A host that counts the panel task's 1 ms naps.
+class NapCountingHost : public HeadlessHost {
  public:
-  struct Seen {
-    int Ticks;
-    std::int64_t Sweeps;
-  };
-  void StartCounting() {
-    tick_ = State.TickTime;
-    sweeps_ = State.SweepSteps;
-    counting_ = true;
-  }
   void Wait(double seconds, InputSink& input) override {
-    if (counting_ && seconds == 0.001)
-      seen_.push_back(Seen{static_cast<int>(std::lround((State.TickTime - tick_) / kTickPeriod)),
-                           State.SweepSteps - sweeps_});
+    if (seconds == 0.001) ++naps_;
     HeadlessHost::Wait(seconds, input);
   }
-  const std::vector<Seen>& PanelRuns() const { return seen_; }
+  int Naps() const { return naps_; }
 
  private:
-  bool counting_ = false;
-  double tick_ = 0.0;
-  std::int64_t sweeps_ = 0;
-  std::vector<Seen> seen_;
+  int naps_ = 0;
 };
 
-// After a stall, one wake-up catches every task up at one reading of the
-// clock, pass by pass: each pass runs the overdue tick, then the overdue
-// panel task, then one sweep step, each advancing its deadline by its own
-// period.
-TEST_F(PacedLoopTest, BurstAfterAStallCatchesUpPassByPass) {
-  PassWatchingHost host;
+// After a stall, the loop catches every task up at one reading of the clock,
+// pass by pass, in slices that each end at a later reading: each pass runs
+// the overdue tick, then the overdue panel task without its nap, then one
+// sweep step, each advancing its deadline by its own period.
+TEST_F(PacedLoopTest, CatchUpAfterAStallGoesPassByPassInSlices) {
+  NapCountingHost host;
   AttachHost(&host);
   StartConsole();
   RunBurst(host.Clock(), true);
   host.Advance(10.0);
-  host.StartCounting();
   const double tick = State.TickTime, panel = State.NextPanelTime;
   const std::int64_t steps = State.SweepSteps;
-  EXPECT_EQ(RunBurst(host.Clock(), false), Transfer::None);
-  EXPECT_NEAR((State.TickTime - tick) / kTickPeriod, 100.0, 1.0);
-  EXPECT_NEAR((State.NextPanelTime - panel) / kPanelPeriod, 20.0, 1.0);
-  EXPECT_NEAR(static_cast<double>(State.SweepSteps - steps), 8333.0, 1.0);
-  const auto& runs = host.PanelRuns();
-  ASSERT_GE(runs.size(), 20u);
-  for (std::size_t k = 0; k < runs.size(); ++k) {
-    EXPECT_EQ(runs[k].Ticks, static_cast<int>(k) + 1) << "panel run " << k;
-    EXPECT_EQ(runs[k].Sweeps, static_cast<std::int64_t>(k)) << "panel run " << k;
+  const double clock = host.Clock();
+  host.SetSecondsPerClockRead(0.005);  // a slice is a few readings
+  struct Counts {
+    long Ticks, Panels, Sweeps;
+  };
+  const auto counts = [&] {
+    return Counts{std::lround((State.TickTime - tick) / kTickPeriod),
+                  std::lround((State.NextPanelTime - panel) / kPanelPeriod),
+                  static_cast<long>(State.SweepSteps - steps)};
+  };
+  const int naps = host.Naps();
+  std::vector<Counts> slices;
+  do {
+    EXPECT_EQ(RunBurst(clock, true), Transfer::None);
+    slices.push_back(counts());
+  } while (TaskDue());
+  EXPECT_EQ(host.Naps(), naps);
+  const Counts all = counts();
+  EXPECT_NEAR(all.Ticks, 100, 1);
+  EXPECT_NEAR(all.Panels, 20, 1);
+  EXPECT_NEAR(all.Sweeps, 8333, 1);
+  // A sweep step in every pass: at the end of each slice as many ticks and
+  // panel runs as passes, up to their whole backlog.
+  ASSERT_GT(slices.size(), 3u);
+  for (const Counts& c : slices) {
+    EXPECT_EQ(c.Ticks, std::min(c.Sweeps, all.Ticks)) << "after " << c.Sweeps << " passes";
+    EXPECT_EQ(c.Panels, std::min(c.Sweeps, all.Panels)) << "after " << c.Sweeps << " passes";
   }
+  // On time again, the panel task naps again.
+  const double nextPanel = State.NextPanelTime;
+  do RunBurst(nextPanel - 0.0001, true);
+  while (TaskDue());
+  RunBurst(nextPanel + 0.0001, true);
+  EXPECT_EQ(host.Naps(), naps + 1);
   AttachHost(&Host());
 }
 

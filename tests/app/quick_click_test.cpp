@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "app/console_state.h"
 #include "app/site_controls.h"
 #include "support/console_test.h"
@@ -40,6 +42,51 @@ TEST_F(QuickClickTest, EchoClickedThenSlidToEmptyScopeDesignatesTheAircraft) {
   EXPECT_EQ(State.TargetDesignated, 3);
   EXPECT_EQ(State.TargetTracked, 3);
 }
+
+// The window loses the focus (Alt+Tab) before the next tick and gets it back
+// ten seconds later. A quick click on Exit just before is forgotten; so is a
+// button held when it left, whose release in the other window it never
+// hears, even when the pointer comes back over Exit. Without the focus lost
+// the same hands end the program.
+struct FocusCase {
+  const char* Name;
+  bool QuickClick;  // else pressed on the status panel and held
+  bool LoseFocus;
+  bool Ends;
+};
+void PrintTo(const FocusCase& c, std::ostream* os) {
+  *os << c.Name;
+}
+
+class FocusLossTest : public test::StartedConsoleTest,
+                      public ::testing::WithParamInterface<FocusCase> {};
+
+TEST_P(FocusLossTest, ForgetsPresses) {
+  const FocusCase& c = GetParam();
+  constexpr int kExitX = 935, kMenuY = 5;
+  RunTicks(1);
+  const double t = Host().Time();
+  if (c.QuickClick) {
+    Host().ScheduleMouse(t + 0.010, kExitX, kMenuY, 1);
+    Host().ScheduleMouse(t + 0.030, kExitX, kMenuY, 0);
+  } else {
+    Host().ScheduleMouse(t + 0.010, 640, 520, 1);
+  }
+  if (c.LoseFocus) {
+    Host().ScheduleFocus(t + 0.050, false);
+    Host().ScheduleFocus(t + 10.0, true);
+  }
+  if (!c.QuickClick) Host().ScheduleMouse(t + 10.05, kExitX, kMenuY, 1);
+  EXPECT_EQ(RunFor(11.0), c.Ends ? Transfer::EndProgram : Transfer::None);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AltTab, FocusLossTest,
+    ::testing::Values(FocusCase{"QuickClickOnExit", true, false, true},
+                      FocusCase{"QuickClickOnExitThenAltTab", true, true, false},
+                      FocusCase{"HeldThenOverExit", false, false, true},
+                      FocusCase{"HeldAltTabReleasedElsewhereBackOverExit", false, true, false}),
+    [](const ::testing::TestParamInfo<FocusCase>& info) { return info.param.Name; });
 
 }  // namespace
 }  // namespace vorn
