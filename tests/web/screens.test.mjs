@@ -279,11 +279,17 @@ test('Pause clicked with the mouse moving over it holds for its 0.2 s', async ()
     await page.mouse.up();
   };
   for (const [shows, paused] of [['Paused,', true], ['Pause ,', false]]) {
-    await click();
-    const got = await waitForCells(page, 1, 108, shows);
+    // On a heavily loaded machine the click itself can outlast the hold and
+    // rightly toggle twice; a hold cut short by the moves fails every try.
+    let held = false;
+    for (let attempt = 0; attempt < 3 && !held; ++attempt) {
+      await click();
+      await page.waitForTimeout(1000);  // the span in which a second toggle would show
+      held = (await readCells(page, 1, 108, 7)).text === shows;
+    }
+    assert.ok(held, `${shows} stays after a click with the mouse moving`);
+    const got = await readCells(page, 1, 108, 7);
     assert.equal(sameColour(got.colour, [255, 0, 0]), paused, `${shows} in red`);
-    await page.waitForTimeout(1000);  // the span in which a second toggle would show
-    assert.equal((await readCells(page, 1, 108, 7)).text, shows, 'toggled back');
   }
   await page.close();
 });

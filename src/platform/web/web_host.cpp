@@ -78,6 +78,8 @@ EM_JS(double, vorn_page_clock, (), { return vornPage.clock(); });
 
 EM_ASYNC_JS(void, vorn_page_sleep, (double ms), { await vornPage.sleep(ms); });
 
+EM_ASYNC_JS(void, vorn_page_turn, (), { await vornPage.turn(); });
+
 EM_JS(int, vorn_page_take, (int* event), {
   const e = vornPage.take();
   if (!e) return 0;
@@ -115,14 +117,19 @@ double WebHost::Clock() { return vorn_page_clock() / 1000.0; }
 void WebHost::Wait(double seconds, InputSink& input) { WaitUntil(Clock() + seconds, input); }
 
 // Input that arrives meanwhile is queued by the page and handed over when
-// the wait is done: a wait lasts its time.
+// the wait is done: a wait lasts its time. The page hears its input and
+// paints the canvas only between turns of its event loop, so even a wait
+// whose time has passed (between the slices of a catch-up) gives it one.
 void WebHost::WaitUntil(double clock, InputSink& input) {
+  bool slept = false;
   for (;;) {
     const double left = clock - Clock();
     if (!(left > 0.0)) break;
     // A timer longer than about 24 days fires at once: sleep in slices.
     vorn_page_sleep(std::min(left, 60.0) * 1000.0);
+    slept = true;
   }
+  if (!slept) vorn_page_turn();
   TakeInput(input);
 }
 
