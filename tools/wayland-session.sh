@@ -7,9 +7,14 @@
 # (weston's X window); the session's end stops weston too.
 WESTON_PID=""
 WAYLAND_SOCKET_NAME=""
+WESTON_STARTS=0
 
+# Stops weston and waits until it has gone, so that another can start.
 stop_weston() {
-  [ -n "$WESTON_PID" ] && kill "$WESTON_PID" 2>/dev/null || true
+  [ -n "$WESTON_PID" ] || return 0
+  kill "$WESTON_PID" 2>/dev/null || true
+  wait "$WESTON_PID" 2>/dev/null || true
+  WESTON_PID=""
 }
 trap 'stop_weston; end_session' EXIT
 
@@ -23,7 +28,8 @@ trap 'stop_weston; end_session' EXIT
 start_weston() {
   export XDG_RUNTIME_DIR="$WORK/runtime"
   mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-  WAYLAND_SOCKET_NAME="vorn-$$"
+  WESTON_STARTS=$((WESTON_STARTS + 1))
+  WAYLAND_SOCKET_NAME="vorn-$$-$WESTON_STARTS"
   printf '[core]\nidle-time=0\n[shell]\npanel-position=none\nlocking=false\n' > "$WORK/weston.ini"
   weston --backend=x11-backend.so --use-pixman --scale="$1" --width="$2" --height="$3" \
     --socket="$WAYLAND_SOCKET_NAME" --config="$WORK/weston.ini" --log="$WORK/weston.log" \
