@@ -81,6 +81,10 @@ const Geometry kGeometries[] = {
     {"1000 x 800 at 1x, shrunk", {1000, 800, 1000, 800}, Scaling::WholeSteps, {0, 0, 1000, 800}},
     {"0 x 0, minimising", {0, 0, 0, 0}, Scaling::WholeSteps, {}},
     {"0 x 0 points, a stale drawable", {1280, 1024, 0, 0}, Scaling::WholeSteps, {}},
+    {"1280 x 0 points, a stale drawable", {1280, 1024, 1280, 0}, Scaling::WholeSteps, {}},
+    // No screen scales its two axes apart, but each axis keeps to its own.
+    {"1280 x 1024 at 1.5x across, 2x down", {1920, 2048, 1280, 1024}, Scaling::WholeSteps,
+     {320, 512, 1280, 1024}},
 };
 
 // The point, in points and their fractions, at the middle of canvas pixel
