@@ -1,13 +1,26 @@
 #!/usr/bin/env bash
 # Makes docs/screenshot.png: the real console window under a private Xvfb
 # display, in Auto mode, caught while the crew's missile is in flight.
-# Needs Xvfb, xdotool and ImageMagick (bash tools/setup.sh test installs them).
-# Usage: bash tools/screenshot.sh [path/to/vorn] [output.png]
+# With --hidpi, docs/screenshot-hidpi.png: the same on a Wayland desktop at
+# 200 % (weston, scale 2, 960 x 768 points), the window 1920 x 1536 pixels;
+# with --hidpi-fill, docs/screenshot-hidpi-fill.png, the same with --fill.
+# Needs Xvfb, xdotool and ImageMagick (bash tools/setup.sh test installs them),
+# and weston for --hidpi.
+# Usage: bash tools/screenshot.sh [--hidpi | --hidpi-fill] [path/to/vorn] [output.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+SCREEN=plain
+case "${1:-}" in
+  --hidpi) SCREEN=hidpi; shift ;;
+  --hidpi-fill) SCREEN=hidpi-fill; shift ;;
+esac
 VORN=${1:-build/release/vorn}
-OUT=${2:-docs/screenshot.png}
+case "$SCREEN" in
+  plain) OUT=${2:-docs/screenshot.png} ;;
+  hidpi) OUT=${2:-docs/screenshot-hidpi.png} ;;
+  hidpi-fill) OUT=${2:-docs/screenshot-hidpi-fill.png} ;;
+esac
 source tools/xsession.sh
 
 fail() {
@@ -18,6 +31,7 @@ fail() {
 for tool in Xvfb xdotool import convert; do
   command -v "$tool" >/dev/null || fail "$tool is missing (bash tools/setup.sh test installs it)"
 done
+[ "$SCREEN" = plain ] || command -v weston >/dev/null || fail "weston is missing"
 
 if [ "$VORN" = build/release/vorn ]; then
   cmake --preset release >/dev/null
@@ -25,19 +39,39 @@ if [ "$VORN" = build/release/vorn ]; then
 fi
 [ -x "$VORN" ] || fail "no program at $VORN"
 
-start_private_display
-start_vorn_window "$VORN"
+if [ "$SCREEN" = plain ]; then
+  start_private_display
+  start_vorn_window "$VORN"
+else
+  source tools/wayland-session.sh
+  start_private_display 2048x1600
+  start_weston 2 960 768
+  if [ "$SCREEN" = hidpi ]; then
+    # Whole steps: 1:1 in the window's pixels, centred.
+    PICTURE_X=320 PICTURE_Y=256
+    start_vorn_wayland "$VORN"
+  else
+    PICTURE_SCALE=1.5
+    start_vorn_wayland "$VORN" --fill
+  fi
+fi
 
-# Choose Auto in the mode menu, then take the pointer off the canvas: in Auto
-# the crew works the controls by itself.
-xdotool mousemove --window "$WINDOW" 820 5 mousedown 1
+# Choose Auto in the mode menu, then take the pointer off the canvas (under
+# weston, to the window's last pixel, where its drawn pointer does not show):
+# in Auto the crew works the controls by itself.
+read -r x y < <(window_pixel 820 5)
+xdotool mousemove --window "$WINDOW" "$x" "$y" mousedown 1
 sleep 0.3
 xdotool mouseup 1
-xdotool mousemove 1590 1190
+if [ "$SCREEN" = plain ]; then
+  xdotool mousemove 1590 1190
+else
+  xdotool mousemove --window "$WINDOW" 1919 1535
+fi
 
 # Green on the X/Y board is the missile's trail: wait until it shows.
 green_on_board() {
-  convert "$WORK/shot.png" -crop 399x399+61+66 +repage -fuzz 8% \
+  convert "$WORK/shot.png" -crop "$(window_geometry 399 399 61 66)" +repage -fuzz 8% \
     -fill black +opaque '#00FF00' -fill white -opaque '#00FF00' \
     -format '%[fx:round(mean*w*h)]' info:
 }
@@ -58,8 +92,13 @@ import -window "$WINDOW" "$WORK/final.png"
 mkdir -p "$(dirname "$OUT")"
 # Strip the time stamps so a new picture differs only where the console does.
 convert "$WORK/final.png" -strip -define png:exclude-chunks=date,time "$OUT"
-# The window may be gone before xdotool sends the key's release.
-xdotool key --window "$WINDOW" q 2>/dev/null || true
+# The window may be gone before xdotool sends the key's release. Weston takes
+# keys from the X server's keyboard, sent to its focused window.
+if [ "$SCREEN" = plain ]; then
+  xdotool key --window "$WINDOW" q 2>/dev/null || true
+else
+  xdotool key q 2>/dev/null || true
+fi
 for _ in $(seq 50); do
   kill -0 "$VORN_PID" 2>/dev/null || break
   sleep 0.1

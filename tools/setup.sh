@@ -12,6 +12,8 @@ packages=(g++ cmake make pkg-config libsdl2-dev libpng-dev)
 if [ "$mode" = test ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool imagemagick x11-utils libx11-dev
              clang libclang-rt-14-dev)
+  # The window on a HiDPI Wayland desktop: weston at scale 2, inside Xvfb.
+  packages+=(weston)
   # The browser build and its tests: emscripten, Chromium, and node with npm
   # for playwright-core (a node that came with its own npm is kept).
   packages+=(emscripten chromium)

@@ -19,10 +19,11 @@ end_session() {
 }
 trap end_session EXIT
 
-# A display big enough for the whole 1280 x 1024 canvas, one pixel per pixel.
+# A display big enough for the whole 1280 x 1024 canvas, one pixel per pixel,
+# or of the size given (WIDTHxHEIGHT).
 start_private_display() {
   exec 5> "$WORK/displayfd"
-  Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb -displayfd 5 -screen 0 "${1:-1600x1200}x24" -nolisten tcp >/dev/null 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 100); do
     [ -s "$WORK/displayfd" ] && break
@@ -32,22 +33,42 @@ start_private_display() {
   export DISPLAY=":$(tr -d '[:space:]' < "$WORK/displayfd")"
 }
 
-# How many bright pixels a stretch of the window shows, in the screenshot
-# $WORK/first.ppm: the text drawn there. Arguments: ImageMagick geometry.
-bright_pixels() {
-  convert "$WORK/first.ppm" -crop "$1" +repage -colorspace gray -threshold 50% \
-    -format '%[fx:round(mean*w*h)]' info: 2>/dev/null || echo 0
+# Where the canvas lies in the window: its top left corner in window pixels,
+# and window pixels to a canvas pixel. 1:1 from the corner unless the script
+# says otherwise (a scaled Wayland desktop, --fill).
+PICTURE_X=0
+PICTURE_Y=0
+PICTURE_SCALE=1
+
+# The window pixel at the middle of canvas pixel (X, Y), as "x y".
+window_pixel() {
+  awk -v x="$1" -v y="$2" -v ox="$PICTURE_X" -v oy="$PICTURE_Y" -v s="$PICTURE_SCALE" \
+    'BEGIN { printf "%d %d\n", ox + (x + 0.5) * s, oy + (y + 0.5) * s }'
 }
 
-# Waits, for at most 10 s, until the console has drawn its first full screen:
-# the mode menu on the top row (drawn on the first tick, after the title, the
-# scopes and the boards) and "SITE ALERT STATUS" under the lamps (drawn with
-# the alert lamps and before the status panel).
+# A rectangle of canvas pixels, WIDTH x HEIGHT from (X, Y), as an ImageMagick
+# geometry in window pixels.
+window_geometry() {
+  awk -v w="$1" -v h="$2" -v x="$3" -v y="$4" -v ox="$PICTURE_X" -v oy="$PICTURE_Y" \
+    -v s="$PICTURE_SCALE" 'BEGIN { printf "%dx%d+%d+%d\n", w * s, h * s, ox + x * s, oy + y * s }'
+}
+
+# How many bright pixels a stretch of the canvas shows, in the screenshot
+# $WORK/first.ppm: the text drawn there. Arguments: WIDTH HEIGHT X Y.
+bright_pixels() {
+  convert "$WORK/first.ppm" -crop "$(window_geometry "$@")" +repage -colorspace gray \
+    -threshold 50% -format '%[fx:round(mean*w*h)]' info: 2>/dev/null || echo 0
+}
+
+# Waits, for at most SECONDS (default 10), until the console has drawn its
+# first full screen: the mode menu on the top row (drawn on the first tick,
+# after the title, the scopes and the boards) and "SITE ALERT STATUS" under
+# the lamps (drawn with the alert lamps and before the status panel).
 wait_for_first_screen() {
-  local until=$((SECONDS + 10))
+  local until=$((SECONDS + ${1:-10}))
   while :; do
     if import -window "$WINDOW" -depth 8 "ppm:$WORK/first.ppm" 2>/dev/null &&
-      [ "$(bright_pixels 352x16+648+0)" -ge 100 ] && [ "$(bright_pixels 136x16+496+32)" -ge 50 ]; then
+      [ "$(bright_pixels 352 16 648 0)" -ge 100 ] && [ "$(bright_pixels 136 16 496 32)" -ge 50 ]; then
       return 0
     fi
     [ "$SECONDS" -le "$until" ] || break

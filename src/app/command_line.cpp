@@ -4,13 +4,16 @@ namespace vorn {
 
 const char* UsageLine() {
   return "usage: vorn [--record FILE | --replay FILE [--headless] [--screenshot PNG] [--hash]]"
-         " | --help | --version";
+         " [--fill] | --help | --version";
 }
 
 const char* HelpText() {
   return "Usage: vorn [OPTION]...\n"
          "The console of a surface-to-air missile battery, in real time.\n"
          "\n"
+         "  --fill             enlarge the console smoothly to fill a large window or screen;\n"
+         "                     without it, it grows by whole steps only (2x, 3x...), which\n"
+         "                     keeps every stroke even\n"
          "  --record FILE      run the console and record the session in the journal FILE\n"
          "  --replay FILE      play the journal FILE back in the window at its recorded pace\n"
          "                     (q, Escape or the close button end it)\n"
@@ -80,6 +83,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       flag(line.Headless);
     } else if (arg == "--hash") {
       flag(line.Hash);
+    } else if (arg == "--fill") {
+      flag(line.Fill);
     } else if (arg.size() > 1 && arg[0] == '-') {
       fail("unknown option " + arg);
     } else {
@@ -97,6 +102,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                        : line.Hash   ? "--hash"
                                      : "--screenshot") +
            " goes with --replay");
+    if (line.Fill && line.Headless) fail("--fill and --headless cannot be given together");
   }
   return line;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The program's command line: run the console, record it to a journal, or
-// replay a journal in the window or without one.
+// replay a journal in the window or without one; and how the window shows it.
 
 #include <string>
 #include <vector>
@@ -14,6 +14,7 @@ struct CommandLine {
   bool Headless = false;   // --headless: replay without a window, as fast as it goes
   std::string Screenshot;  // --screenshot PNG: the last canvas of a replay
   bool Hash = false;       // --hash: print the canvas hash (replays always do)
+  bool Fill = false;       // --fill: fill the window smoothly, not by whole steps only
   std::string Error;       // set when the command line is not understood
 };
 

@@ -17,6 +17,7 @@
 #include "platform/journal/png_file.h"
 #include "platform/journal/recording_host.h"
 #include "platform/journal/replaying_host.h"
+#include "platform/letterbox.h"
 #include "platform/sdl/sdl_host.h"
 
 namespace {
@@ -37,18 +38,22 @@ bool OpenWindow(vorn::SdlHost& window) {
   return false;
 }
 
-int Run() {
-  vorn::SdlHost window;
+vorn::Scaling ScalingOf(const vorn::CommandLine& line) {
+  return line.Fill ? vorn::Scaling::Fill : vorn::Scaling::WholeSteps;
+}
+
+int Run(const vorn::CommandLine& line) {
+  vorn::SdlHost window(ScalingOf(line));
   if (!OpenWindow(window)) return kExitError;
   return vorn::RunConsole(window);
 }
 
-int Record(const std::string& path) {
+int Record(const vorn::CommandLine& line) {
   vorn::journal::JournalWriter writer;
   // The console's screen: 1280 x 1024 at 16 bits a pixel.
   const vorn::journal::Header header{vorn::journal::kFormatVersion, VORN_VERSION, 1280, 1024, 16};
-  if (!writer.Open(path, header)) return Fail(writer.Error());
-  vorn::SdlHost window;
+  if (!writer.Open(line.Journal, header)) return Fail(writer.Error());
+  vorn::SdlHost window(ScalingOf(line));
   if (!OpenWindow(window)) return kExitError;  // the writer removes its file
   vorn::journal::RecordingHost recorder(window, writer);
   const int code = vorn::RunConsole(recorder);
@@ -73,7 +78,7 @@ int Replay(const vorn::CommandLine& line) {
   if (!reader.Open(line.Journal)) return Fail(reader.Error());
   std::unique_ptr<vorn::SdlHost> window;
   if (!line.Headless) {
-    window = std::make_unique<vorn::SdlHost>();
+    window = std::make_unique<vorn::SdlHost>(ScalingOf(line));
     if (!OpenWindow(*window)) return kExitError;
   }
   vorn::journal::ReplayingHost replay(reader, window.get());
@@ -117,11 +122,11 @@ int main(int argc, char** argv) {
       std::printf("vorn %s\n", VORN_VERSION);
       return 0;
     case vorn::CommandLine::Mode::Record:
-      return Record(line.Journal);
+      return Record(line);
     case vorn::CommandLine::Mode::Replay:
       return Replay(line);
     case vorn::CommandLine::Mode::Run:
       break;
   }
-  return Run();
+  return Run(line);
 }

@@ -56,6 +56,29 @@ TEST(CommandLineTest, TakesEachForm) {
   }
 }
 
+// --fill goes with every way the window is shown, and only with those.
+TEST(CommandLineTest, FillsTheWindowWhenAsked) {
+  struct Case {
+    std::vector<std::string> args;
+    Mode action;
+    bool fill;
+  };
+  const Case cases[] = {
+      {{}, Mode::Run, false},
+      {{"--fill"}, Mode::Run, true},
+      {{"--fill", "--record", "s.vornj"}, Mode::Record, true},
+      {{"--replay", "s.vornj", "--fill"}, Mode::Replay, true},
+      {{"--replay", "s.vornj", "--headless"}, Mode::Replay, false},
+  };
+  for (const Case& c : cases) {
+    const CommandLine line = ParseCommandLine(c.args);
+    const std::string what = ::testing::PrintToString(c.args);
+    EXPECT_EQ(line.Error, "") << what;
+    EXPECT_EQ(line.Action, c.action) << what;
+    EXPECT_EQ(line.Fill, c.fill) << what;
+  }
+}
+
 TEST(CommandLineTest, RefusesMistakesWithTheReason) {
   struct Case {
     std::vector<std::string> args;
@@ -75,6 +98,8 @@ TEST(CommandLineTest, RefusesMistakesWithTheReason) {
       {{"--record", "a", "--hash"}, "--hash goes with --replay"},
       {{"--screenshot", "o.png"}, "--screenshot goes with --replay"},
       {{"--headless=yes", "--replay", "a"}, "option --headless takes no value"},
+      {{"--fill", "--replay", "a", "--headless"}, "--fill and --headless cannot be given together"},
+      {{"--fill=yes"}, "option --fill takes no value"},
   };
   for (const Case& c : cases) {
     const CommandLine line = ParseCommandLine(c.args);

@@ -1,5 +1,6 @@
-// The browser host's pure parts: keys to key codes, where the canvas sits in
-// the page and where a pointer falls on it, and the pixels the page puts.
+// The browser host's pure parts: keys to key codes and the pixels the page
+// puts. Where the canvas sits and where a pointer falls on it is the shared
+// letterbox's (tests/platform/letterbox_test.cpp).
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,6 @@
 #include <vector>
 
 #include "platform/host.h"
-#include "platform/letterbox.h"
 #include "platform/web/web_keys.h"
 #include "platform/web/web_pixels.h"
 
@@ -90,53 +90,6 @@ TEST(WebKeysTest, TakesOnlyTheConsolesKeys) {
   for (const KeyCase& c : cases)
     EXPECT_EQ(TranslateKey(c.Key, c.Modifiers), c.Code)
         << "key \"" << c.Key << "\" modifiers " << c.Modifiers;
-}
-
-// The page places the canvas and maps the pointer with the shared letterbox,
-// in device pixels; these are the cases a browser tab meets.
-TEST(WebLayoutTest, GrowsByWholeFactorsAndShrinksToFit) {
-  // Room to spare: shown 1:1, centred.
-  EXPECT_EQ(Letterbox(1400, 1100, 1280, 1024), (Region{60, 38, 1280, 1024}));
-  // Room for 1.75 times the help pages is still 1:1; for 2.1, twice.
-  EXPECT_EQ(Letterbox(1400, 1100, 800, 600), (Region{300, 250, 800, 600}));
-  EXPECT_EQ(Letterbox(1700, 1300, 800, 600), (Region{50, 50, 1600, 1200}));
-  // Too small: shrunk to fit, the shape kept, bars on the long side.
-  EXPECT_EQ(Letterbox(1000, 1000, 1280, 1024), (Region{0, 100, 1000, 800}));
-  // Filling: enlarged smoothly to the area's shorter side.
-  EXPECT_EQ(Letterbox(2000, 1500, 1280, 1024, Scaling::Fill), (Region{62, 0, 1875, 1500}));
-  EXPECT_EQ(Letterbox(1000, 1000, 1280, 1024, Scaling::Fill), (Region{0, 100, 1000, 800}));
-  // No area, no picture, and every point off the canvas.
-  EXPECT_EQ(Letterbox(0, 0, 1280, 1024), Region{});
-  const CanvasPoint none = AreaToCanvas(Region{}, 1280, 1024, 100, 100, true);
-  EXPECT_TRUE(none.X < 0 && none.Y < 0);
-}
-
-TEST(WebLayoutTest, PointerMapsBackToTheCanvasPixelUnderIt) {
-  for (const auto& [w, h] : {std::pair{2600, 2100}, std::pair{1000, 900}, std::pair{1400, 1100}}) {
-    const Region shown = Letterbox(w, h, 1280, 1024);
-    const double sx = static_cast<double>(shown.Width) / 1280,
-                 sy = static_cast<double>(shown.Height) / 1024;
-    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{265, 770}, std::pair{1279, 1023}}) {
-      const CanvasPoint p =
-          AreaToCanvas(shown, 1280, 1024, static_cast<int>(shown.X + (x + 0.5) * sx),
-                       static_cast<int>(shown.Y + (y + 0.5) * sy), false);
-      // Shrunk, an area pixel covers more than one canvas pixel: the one at
-      // its left or top edge is taken.
-      const int slack = shown.Width < 1280 ? 1 : 0;
-      EXPECT_NEAR(p.X, x, slack) << w << " x " << h;
-      EXPECT_NEAR(p.Y, y, slack) << w << " x " << h;
-    }
-    // In the bars: off the canvas, or on its edge in full screen.
-    EXPECT_LT(AreaToCanvas(shown, 1280, 1024, shown.X - 1, shown.Y + 5, false).X, 0);
-    const CanvasPoint right = AreaToCanvas(shown, 1280, 1024, shown.X + shown.Width + 1,
-                                           shown.Y + shown.Height + 1, false);
-    EXPECT_GE(right.X, 1280);
-    EXPECT_GE(right.Y, 1024);
-    const CanvasPoint clamped =
-        AreaToCanvas(shown, 1280, 1024, shown.X + shown.Width + 9, shown.Y - 9, true);
-    EXPECT_EQ(clamped.X, 1279);
-    EXPECT_EQ(clamped.Y, 0);
-  }
 }
 
 // The bytes R, G, B, A of an RGBA pixel.

@@ -93,9 +93,21 @@ SDL_Rect MapBand(const Region& shown, int ch, int y0, int y1) {
   return SDL_Rect{shown.X, top, shown.Width, first(y1) - top};
 }
 
+// Whether the picture goes through a renderer rather than the window's
+// surface: where the display has no framebuffer of its own, SDL puts the
+// surface on the screen through a renderer anyway, sized in points; and only
+// a renderer fills the window smoothly.
+bool WantsRenderer(const char* driver, Scaling scaling) {
+  const bool framebuffer = driver != nullptr && (SDL_strcmp(driver, "x11") == 0 ||
+                                                 SDL_strcmp(driver, "windows") == 0);
+  return !framebuffer || scaling == Scaling::Fill;
+}
+
 }  // namespace
 
 SdlHost::~SdlHost() {
+  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
   if (canvasSurface_ != nullptr) SDL_FreeSurface(canvasSurface_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
   SDL_Quit();
@@ -142,9 +154,21 @@ bool SdlHost::Open() {
   }
   window_ = SDL_CreateWindow("vorn", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                              SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE);
-  if (window_ == nullptr || SDL_GetWindowSurface(window_) == nullptr) {
+  if (window_ == nullptr) {
     error_ = SDL_GetError();
     return false;
+  }
+  if (WantsRenderer(driver, scaling_)) {
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+  }
+  // Without a renderer the window's surface shows the canvas, by whole steps.
+  if (renderer_ == nullptr) {
+    scaling_ = Scaling::WholeSteps;
+    if (SDL_GetWindowSurface(window_) == nullptr) {
+      error_ = SDL_GetError();
+      return false;
+    }
   }
   shownRects_.reserve(512);
   SDL_StartTextInput();
@@ -155,7 +179,11 @@ bool SdlHost::Open() {
 
 std::string SdlHost::DisplayPath() const {
   const char* driver = SDL_GetCurrentVideoDriver();
-  return std::string(driver != nullptr ? driver : "no") + " window surface";
+  const std::string display = driver != nullptr ? driver : "no";
+  SDL_RendererInfo info;
+  if (renderer_ != nullptr && SDL_GetRendererInfo(renderer_, &info) == 0)
+    return display + " renderer " + info.name;
+  return display + " window surface";
 }
 
 double SdlHost::Clock() {
@@ -245,14 +273,28 @@ void SdlHost::HandleKeyDown(const SDL_KeyboardEvent& key, InputSink& input) {
     input.Hand(InputEvent{InputEvent::Kind::Key, code});
 }
 
-// A window position to canvas pixels, through the same letterbox as the
-// picture: off the picture is off the canvas, except in full screen.
+// A window position in whole points to canvas pixels, through the same
+// placement as the picture: off the picture is off the canvas, except in
+// full screen.
 void SdlHost::HandPointer(InputEvent::Kind kind, int code, int x, int y, InputSink& input) {
-  int w = 0, h = 0;
-  SDL_GetWindowSize(window_, &w, &h);
-  const Region shown = Letterbox(w, h, canvasWidth_, canvasHeight_);
-  const CanvasPoint point = AreaToCanvas(shown, canvasWidth_, canvasHeight_, x, y, FullScreen());
+  const CanvasPoint point = Placement().WholePointToCanvas(x, y, FullScreen());
   input.Hand(InputEvent{kind, code, point.X, point.Y});
+}
+
+// Where the canvas lies in the window as it is now: the window's size in
+// points (the pointer's units) and in the pixels drawn, the renderer's
+// output or the window's surface.
+CanvasPlacement SdlHost::Placement() {
+  AreaSize area;
+  SDL_GetWindowSize(window_, &area.PointWidth, &area.PointHeight);
+  if (renderer_ != nullptr) {
+    if (SDL_GetRendererOutputSize(renderer_, &area.PixelWidth, &area.PixelHeight) != 0)
+      area = AreaSize{};
+  } else if (const SDL_Surface* screen = SDL_GetWindowSurface(window_); screen != nullptr) {
+    area.PixelWidth = screen->w;
+    area.PixelHeight = screen->h;
+  }
+  return CanvasPlacement(area, canvasWidth_, canvasHeight_, scaling_);
 }
 
 bool SdlHost::FullScreen() const {
@@ -298,7 +340,7 @@ bool SdlHost::TakeScreen() {
     screenHeight_ = screen->h;
     redrawWhole_ = true;
   }
-  shown_ = Letterbox(screen->w, screen->h, canvasWidth_, canvasHeight_);
+  shown_ = Placement().Picture();
   // A smaller picture is averaged down by our own code where the surface
   // holds 32-bit RGB pixels (as under X11); SDL's scaled blit skips rows and
   // columns, which breaks up the text.
@@ -347,33 +389,24 @@ void SdlHost::CopyRegion(const Frame& frame, const Region& region) {
   shownRects_.push_back(shownRect);
 }
 
-void SdlHost::Present(bool whole) {
+bool SdlHost::Present(bool whole) {
   if (whole) {
     SDL_UpdateWindowSurface(window_);
   } else {
-    if (shownRects_.empty()) return;  // the changes are too thin to show at this scale
+    if (shownRects_.empty()) return false;  // the changes are too thin to show at this scale
     SDL_UpdateWindowSurfaceRects(window_, shownRects_.data(), static_cast<int>(shownRects_.size()));
   }
-  ++framesShown_;
+  return true;
 }
 
-// Stages: the canvas as a surface, the window's surface and the letterbox,
-// the changed rectangles copied, then those rectangles sent to the display.
-// While the window is hidden or minimised nothing is shown; it is drawn
-// whole when it comes back.
-void SdlHost::Show(const Frame& frame) {
-  if (window_ == nullptr || frame.Width <= 0 || frame.Pixels == nullptr) return;
-  const std::uint64_t start = SDL_GetPerformanceCounter();
-  if (!WrapCanvas(frame)) return;
-  if (Hidden()) {
-    redrawWhole_ = true;
-    return;
-  }
-  if (!TakeScreen()) return;
+// The window's surface and the letterbox, the changed rectangles copied,
+// then those rectangles sent to the display.
+bool SdlHost::ShowOnSurface(const Frame& frame) {
+  if (!TakeScreen()) return false;
   const bool whole = redrawWhole_ || frame.NewScreen;
-  if (!whole && frame.Changed.empty()) return;
+  if (!whole && frame.Changed.empty()) return false;
   const bool locked = shrink_ && SDL_MUSTLOCK(screen_);
-  if (locked && SDL_LockSurface(screen_) != 0) return;
+  if (locked && SDL_LockSurface(screen_) != 0) return false;
   shownRects_.clear();
   if (whole) {
     SDL_FillRect(screen_, nullptr, SDL_MapRGB(screen_->format, 0, 0, 0));
@@ -382,7 +415,91 @@ void SdlHost::Show(const Frame& frame) {
     for (const Region& region : frame.Changed) CopyRegion(frame, region);
   }
   if (locked) SDL_UnlockSurface(screen_);
-  Present(whole);
+  return Present(whole);
+}
+
+// The texture the picture is drawn from: the canvas itself, or the picture
+// averaged down when the canvas is shown smaller. Made anew when the canvas
+// or the smaller picture changes size.
+bool SdlHost::TakeTexture(const Frame& frame, const Region& shown) {
+  const bool shrink = shown.Width < frame.Width || shown.Height < frame.Height;
+  const int width = shrink ? shown.Width : frame.Width;
+  const int height = shrink ? shown.Height : frame.Height;
+  const Uint32 format =
+      shrink || frame.BitsPerPixel == 32 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565;
+  if (texture_ == nullptr || width != textureWidth_ || height != textureHeight_ ||
+      format != textureFormat_) {
+    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+    texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (texture_ == nullptr) return false;
+    textureWidth_ = width;
+    textureHeight_ = height;
+    textureFormat_ = format;
+    shrunk_.assign(shrink ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height) : 0,
+                   0);
+    redrawWhole_ = true;
+  }
+  // Enlarged by whole steps every canvas pixel stays a sharp square; between
+  // them the picture is smoothed.
+  const bool wholeSteps = shown.Width % width == 0 && shown.Height % height == 0;
+  SDL_SetTextureScaleMode(texture_, wholeSteps ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+  return true;
+}
+
+// Puts one changed rectangle of the canvas into the texture.
+void SdlHost::UploadRegion(const Frame& frame, const Region& region) {
+  if (!shrunk_.empty()) {
+    const RowSpan rows =
+        ShrunkRows(frame.Height, textureHeight_, region.Y, region.Y + region.Height);
+    if (rows.End <= rows.First) return;
+    ShrinkCanvasRows(frame, ShrunkPicture{shrunk_.data(), textureWidth_, textureWidth_, textureHeight_},
+                     rows);
+    const SDL_Rect band{0, rows.First, textureWidth_, rows.End - rows.First};
+    SDL_UpdateTexture(texture_, &band,
+                      shrunk_.data() + static_cast<std::size_t>(rows.First) * textureWidth_,
+                      textureWidth_ * 4);
+    return;
+  }
+  const int bytes = frame.BitsPerPixel / 8;
+  const auto* pixels = static_cast<const std::uint8_t*>(frame.Pixels) +
+                       (static_cast<std::size_t>(region.Y) * frame.Width + region.X) * bytes;
+  const SDL_Rect rect{region.X, region.Y, region.Width, region.Height};
+  SDL_UpdateTexture(texture_, &rect, pixels, frame.Width * bytes);
+}
+
+// The changed rectangles into the texture, then the whole picture drawn
+// anew in its place (a renderer keeps nothing from one frame to the next).
+bool SdlHost::ShowThroughRenderer(const Frame& frame) {
+  shown_ = Placement().Picture();
+  if (shown_.Width <= 0 || !TakeTexture(frame, shown_)) return false;
+  const bool whole = redrawWhole_ || frame.NewScreen;
+  if (!whole && frame.Changed.empty()) return false;
+  if (whole) {
+    UploadRegion(frame, Region{0, 0, frame.Width, frame.Height});
+  } else {
+    for (const Region& region : frame.Changed) UploadRegion(frame, region);
+  }
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  const SDL_Rect to{shown_.X, shown_.Y, shown_.Width, shown_.Height};
+  SDL_RenderCopy(renderer_, texture_, nullptr, &to);
+  SDL_RenderPresent(renderer_);
+  return true;
+}
+
+// Stages: the canvas as a surface, then the changed rectangles to the
+// display by one of the two ways. While the window is hidden or minimised
+// nothing is shown; it is drawn whole when it comes back.
+void SdlHost::Show(const Frame& frame) {
+  if (window_ == nullptr || frame.Width <= 0 || frame.Pixels == nullptr) return;
+  const std::uint64_t start = SDL_GetPerformanceCounter();
+  if (!WrapCanvas(frame)) return;
+  if (Hidden()) {
+    redrawWhole_ = true;
+    return;
+  }
+  if (!(renderer_ != nullptr ? ShowThroughRenderer(frame) : ShowOnSurface(frame))) return;
+  ++framesShown_;
   redrawWhole_ = false;
   const double seconds =
       static_cast<double>(SDL_GetPerformanceCounter() - start) * secondsPerCount_;

@@ -4,10 +4,19 @@
 // the console, reads the high-resolution clock, and waits for the next
 // moment the console asks for while answering the window's events.
 //
-// The canvas goes to the window's own surface, and only the rectangles that
-// drawing changed are copied and sent to the display, never waiting for a
-// vertical blank. No 3D renderer is involved: without a graphics card it
-// would be a software one, many times slower and larger than the plain copy.
+// The picture is placed in the window's true pixels and the pointer, which
+// SDL reports in points (two pixels to a point on a 2x HiDPI screen), goes
+// through the same placement. Where the display has a framebuffer of its
+// own (X11, Windows) the canvas goes to the window's surface, and only the
+// rectangles that drawing changed are copied and sent to the display. No 3D
+// renderer is involved there: without a graphics card it would be a
+// software one, many times slower and larger than the plain copy.
+// Elsewhere (Wayland, macOS) SDL can only put a surface on the screen
+// through a renderer anyway, at the size of the window in points; the host
+// draws through a renderer of its own, at the window's size in pixels, so a
+// HiDPI screen shows the canvas sharp. Smooth filling needs the renderer's
+// filtering, so it is drawn that way everywhere. Frames never wait for a
+// vertical blank.
 
 #include <SDL.h>
 
@@ -16,12 +25,13 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "platform/letterbox.h"
 
 namespace vorn {
 
 class SdlHost : public Host {
  public:
-  SdlHost() = default;
+  explicit SdlHost(Scaling scaling = Scaling::WholeSteps) : scaling_(scaling) {}
   SdlHost(const SdlHost&) = delete;
   SdlHost& operator=(const SdlHost&) = delete;
   ~SdlHost() override;
@@ -40,22 +50,38 @@ class SdlHost : public Host {
   // Wall time spent showing frames: in all, and the longest single frame.
   double FrameSeconds() const { return frameSeconds_; }
   double LongestFrameSeconds() const { return longestFrameSeconds_; }
-  // How frames reach the display, for measurements ("x11 window surface").
+  // How frames reach the display, for measurements ("x11 window surface",
+  // "wayland renderer opengl").
   std::string DisplayPath() const;
 
  private:
   void HandleEvent(const SDL_Event& event, InputSink& input);
   void HandleKeyDown(const SDL_KeyboardEvent& key, InputSink& input);
   void HandPointer(InputEvent::Kind kind, int code, int x, int y, InputSink& input);
+  CanvasPlacement Placement();
   void ToggleFullScreen();
   bool FullScreen() const;
   bool Hidden() const;
   bool WrapCanvas(const Frame& frame);
   bool TakeScreen();
   void CopyRegion(const Frame& frame, const Region& region);
-  void Present(bool whole);
+  bool Present(bool whole);
+  bool ShowOnSurface(const Frame& frame);
+  bool ShowThroughRenderer(const Frame& frame);
+  bool TakeTexture(const Frame& frame, const Region& shown);
+  void UploadRegion(const Frame& frame, const Region& region);
 
+  Scaling scaling_;
   SDL_Window* window_ = nullptr;
+  // Drawing through a renderer: the picture's texture, of the canvas's size,
+  // or of the picture's when the canvas is shown smaller (then `shrunk_`
+  // holds the picture, averaged down by our own code).
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  int textureWidth_ = 0;
+  int textureHeight_ = 0;
+  Uint32 textureFormat_ = 0;
+  std::vector<std::uint32_t> shrunk_;
   // The canvas's pixels seen as an SDL surface (they are not copied).
   SDL_Surface* canvasSurface_ = nullptr;
   const void* canvasPixels_ = nullptr;
@@ -65,7 +91,7 @@ class SdlHost : public Host {
   SDL_Surface* screen_ = nullptr;  // the window's surface, and its size at the last frame
   int screenWidth_ = 0;
   int screenHeight_ = 0;
-  Region shown_;         // where the canvas lies on the window's surface
+  Region shown_;         // where the canvas lies in the window's pixels
   bool shrink_ = false;  // shown smaller than it is, averaged by our own code
   // The rectangles sent to the display in one frame.
   std::vector<SDL_Rect> shownRects_;
