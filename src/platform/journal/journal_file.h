@@ -20,9 +20,12 @@ namespace vorn::journal {
 class JournalFile final : public BlockSink {
  public:
   // When the blocks reach the disk: at the close only (the operating system
-  // writes them out within half a minute), or each one as it is written.
-  enum class Sync { AtClose, EachBlock };
-  explicit JournalFile(Sync sync = Sync::AtClose) : sync_(sync) {}
+  // writes them out within half a minute); started as each is written, not
+  // waited for (where the system can; the file's size then reaches the disk
+  // with the file system's next commit, within seconds); or each one synced
+  // and waited for as it is written.
+  enum class Sync { AtClose, StartEachBlock, EachBlock };
+  explicit JournalFile(Sync sync = Sync::StartEachBlock) : sync_(sync) {}
   JournalFile(const JournalFile&) = delete;
   JournalFile& operator=(const JournalFile&) = delete;
   ~JournalFile();  // closes the file, keeping it
