@@ -81,6 +81,19 @@ Bytes Journal(const std::vector<Event>& events, std::size_t blockEvery) {
   return ToBytes(memory.Bytes());
 }
 
+// The help pages' canvas is 32 bits a pixel; no other depth is a canvas.
+TEST(JournalBytesTest, TakesTheCanvasDepthsThereAre) {
+  for (const std::uint32_t depth : {16u, 24u, 32u}) {
+    MemoryBlocks memory;
+    JournalWriter writer(memory);
+    ASSERT_TRUE(writer.Start(Header{kFormatVersion, "1", 800, 600, depth}));
+    ASSERT_TRUE(writer.Finish());
+    const Outcome read = ReadAll(ToBytes(memory.Bytes()));
+    EXPECT_EQ(read.Opened, depth != 24) << depth << ": " << read.Error;
+    EXPECT_EQ(read.Header.BitsPerPixel, depth != 24 ? depth : 0u);
+  }
+}
+
 TEST(JournalBytesTest, GivesBackEveryEventExactlyFromAFileAndFromMemory) {
   const std::vector<Event> events = SampleEvents();
   const Bytes bytes = Journal(events, 5);

@@ -97,27 +97,32 @@ TEST(JournalWriterTest, ASinkThatFailsKeepsEveryBlockBeforeTheFailure) {
 
 TEST(JournalWriterTest, AFileAndMemoryHoldTheSameBytes) {
   ScratchFolder folder;
-  JournalFile file;
-  MemoryBlocks memory;
-  ASSERT_TRUE(file.Create(folder.Path("same.vornj"))) << file.Error();
-  JournalWriter toFile(file), toMemory(memory);
-  for (JournalWriter* writer : {&toFile, &toMemory}) {
-    ASSERT_TRUE(writer->Start(kHeader));
-    for (int i = 0; i < 50; ++i) {
-      writer->Clock(5000.0 + i / 60.0);
-      writer->Wait();
-      if (i % 9 == 0) writer->FlushBlock();
+  for (const JournalFile::Sync sync : {JournalFile::Sync::AtClose,
+                                       JournalFile::Sync::StartEachBlock,
+                                       JournalFile::Sync::EachBlock}) {
+    const std::string name = "same-" + std::to_string(static_cast<int>(sync)) + ".vornj";
+    JournalFile file(sync);
+    MemoryBlocks memory;
+    ASSERT_TRUE(file.Create(folder.Path(name))) << file.Error();
+    JournalWriter toFile(file), toMemory(memory);
+    for (JournalWriter* writer : {&toFile, &toMemory}) {
+      ASSERT_TRUE(writer->Start(kHeader));
+      for (int i = 0; i < 50; ++i) {
+        writer->Clock(5000.0 + i / 60.0);
+        writer->Wait();
+        if (i % 9 == 0) writer->FlushBlock();
+      }
+      ASSERT_TRUE(writer->Finish()) << file.Error();
     }
-    ASSERT_TRUE(writer->Finish());
+    EXPECT_FALSE(fs::exists(folder.Path(name))) << "named only once committed";
+    ASSERT_TRUE(file.Commit()) << file.Error();
+    EXPECT_TRUE(file.Named());
+    EXPECT_FALSE(fs::exists(folder.Path(name + ".part")));
+    const Outcome read = ReadFile(folder.Path(name));
+    EXPECT_EQ(read.Result, JournalReader::Result::End) << read.Error;
+    EXPECT_EQ(read.Events.size(), 100u);
+    EXPECT_EQ(folder.Listing().at(name), "file " + memory.Bytes());
   }
-  EXPECT_FALSE(fs::exists(folder.Path("same.vornj"))) << "named only once committed";
-  ASSERT_TRUE(file.Commit()) << file.Error();
-  EXPECT_TRUE(file.Named());
-  EXPECT_FALSE(fs::exists(folder.Path("same.vornj.part")));
-  const Outcome read = ReadFile(folder.Path("same.vornj"));
-  EXPECT_EQ(read.Result, JournalReader::Result::End) << read.Error;
-  EXPECT_EQ(read.Events.size(), 100u);
-  EXPECT_EQ(folder.Listing().at("same.vornj"), "file " + memory.Bytes());
 }
 
 // Nothing that stands on the disk is replaced, truncated or followed: each

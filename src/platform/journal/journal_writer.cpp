@@ -22,7 +22,6 @@ bool JournalWriter::Start(const Header& header) {
 }
 
 bool JournalWriter::Put(const std::string& bytes) {
-  if (failed_) return false;
   if (!sink_.Put(bytes)) {
     failed_ = true;
     return false;
