@@ -13,6 +13,9 @@ int RunConsole(Host& host) {
     RestartConsole();
     if (RunScheduler() == Transfer::EndProgram) break;
     RunHelpPages();
+    // A host with nothing more to give (a replay at its end) ends the
+    // program on the help page it shows, not on a console it never showed.
+    if (HostFinished()) break;
   }
   AttachHost(nullptr);
   return 0;

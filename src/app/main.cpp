@@ -12,6 +12,7 @@
 #include "app/console.h"
 #include "display/canvas.h"
 #include "display/display_state.h"
+#include "platform/journal/journal_file.h"
 #include "platform/journal/journal_reader.h"
 #include "platform/journal/journal_writer.h"
 #include "platform/journal/png_file.h"
@@ -19,6 +20,7 @@
 #include "platform/journal/replaying_host.h"
 #include "platform/letterbox.h"
 #include "platform/sdl/sdl_host.h"
+#include "platform/signals/end_signals.h"
 
 namespace {
 
@@ -43,21 +45,46 @@ vorn::Scaling ScalingOf(const vorn::CommandLine& line) {
 }
 
 int Run(const vorn::CommandLine& line) {
+  vorn::CatchEndSignals();
   vorn::SdlHost window(ScalingOf(line));
   if (!OpenWindow(window)) return kExitError;
-  return vorn::RunConsole(window);
+  vorn::EndOnSignalHost ending(window);
+  return vorn::RunConsole(ending);
 }
 
 int Record(const vorn::CommandLine& line) {
-  vorn::journal::JournalWriter writer;
+  using namespace vorn::journal;
+  const std::string& path = line.Journal;
+  vorn::CatchEndSignals();
+  // Everything is checked, and the file made, before the window opens.
+  JournalFile file;
+  if (!file.Create(path)) return Fail(file.Error());
+  JournalWriter writer(file);
   // The console's screen: 1280 x 1024 at 16 bits a pixel.
-  const vorn::journal::Header header{vorn::journal::kFormatVersion, VORN_VERSION, 1280, 1024, 16};
-  if (!writer.Open(line.Journal, header)) return Fail(writer.Error());
+  const Header header{kFormatVersion, VORN_VERSION, 1280, 1024, 16};
+  const std::size_t headerBytes = JournalEncoder::EncodeHeader(header).size();
+  if (!writer.Start(header)) {
+    const std::string error = file.Error();
+    file.Discard(headerBytes);
+    return Fail(error);
+  }
   vorn::SdlHost window(ScalingOf(line));
-  if (!OpenWindow(window)) return kExitError;  // the writer removes its file
-  vorn::journal::RecordingHost recorder(window, writer);
+  if (!OpenWindow(window)) {
+    file.Discard(headerBytes);  // it holds nothing recorded
+    return kExitError;
+  }
+  vorn::EndOnSignalHost ending(window);
+  RecordingHost recorder(ending, writer);
   const int code = vorn::RunConsole(recorder);
-  if (!writer.Close()) return Fail(writer.Error() + "; the recording is abandoned");
+  if (!writer.Finish())
+    return Fail(file.Error() + "; the recording up to then is kept in " + file.PartPath() +
+                ", which replays up to its last whole block");
+  if (!file.Commit()) {
+    if (file.Named())
+      return Fail(file.Error() + "; the journal stands as " + path +
+                  " but may not survive a power loss");
+    return Fail(file.Error() + "; the whole recording is kept in " + file.PartPath());
+  }
   return code;
 }
 
@@ -76,12 +103,19 @@ vorn::Frame CurrentCanvas() {
 int Replay(const vorn::CommandLine& line) {
   vorn::journal::JournalReader reader;
   if (!reader.Open(line.Journal)) return Fail(reader.Error());
+  std::string error;
+  if (!line.Screenshot.empty() &&
+      !vorn::journal::CheckPngTarget(line.Screenshot, line.Journal, error))
+    return Fail(error);
   std::unique_ptr<vorn::SdlHost> window;
+  std::unique_ptr<vorn::EndOnSignalHost> ending;
   if (!line.Headless) {
+    vorn::CatchEndSignals();
     window = std::make_unique<vorn::SdlHost>(ScalingOf(line));
     if (!OpenWindow(*window)) return kExitError;
+    ending = std::make_unique<vorn::EndOnSignalHost>(*window);
   }
-  vorn::journal::ReplayingHost replay(reader, window.get());
+  vorn::journal::ReplayingHost replay(reader, ending.get());
   vorn::RunConsole(replay);
   replay.ConsoleEnded();
   using State = vorn::journal::ReplayingHost::State;
@@ -96,10 +130,9 @@ int Replay(const vorn::CommandLine& line) {
   }
   std::printf("%016" PRIx64 "\n", vorn::CanvasHash());
   std::fflush(stdout);
-  if (!line.Screenshot.empty()) {
-    std::string error;
-    if (!vorn::journal::WritePng(line.Screenshot, CurrentCanvas(), error)) return Fail(error);
-  }
+  if (!line.Screenshot.empty() &&
+      !vorn::journal::WritePng(line.Screenshot, CurrentCanvas(), error))
+    return Fail(error);
   if (replay.Outcome() == State::CutOff)
     return Fail(replay.Message() + "; replayed up to its last whole block");
   return 0;

@@ -1,5 +1,8 @@
 #include "display/services.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "display/canvas.h"
 #include "display/display_state.h"
 
@@ -69,7 +72,10 @@ class InputIntoRecord final : public InputSink {
         mouse.Buttons &= ~event.Code;
         break;
       case InputEvent::Kind::Wheel:
-        mouse.Wheel += event.Code;
+        // Held within an int however many notches come (a crafted journal).
+        mouse.Wheel = static_cast<int>(std::clamp<long long>(
+            static_cast<long long>(mouse.Wheel) + event.Code, std::numeric_limits<int>::min(),
+            std::numeric_limits<int>::max()));
         break;
       case InputEvent::Kind::Focus:
         mouse.WindowActive = event.Code != 0;

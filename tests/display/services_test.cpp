@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "display/canvas.h"
@@ -198,6 +199,12 @@ TEST_F(ServicesTest, InputSinkFeedsKeysWheelAndFocus) {
   Hand(InputEvent::Kind::Wheel, 3, 0, 0);
   Hand(InputEvent::Kind::Wheel, -1, 0, 0);
   EXPECT_EQ(ReadMouse().Wheel, 2);
+  // However many notches come (a crafted journal), the count holds in an int.
+  Hand(InputEvent::Kind::Wheel, std::numeric_limits<int>::max(), 0, 0);
+  Hand(InputEvent::Kind::Wheel, std::numeric_limits<int>::max(), 0, 0);
+  EXPECT_EQ(ReadMouse().Wheel, std::numeric_limits<int>::max());
+  for (int i = 0; i < 3; ++i) Hand(InputEvent::Kind::Wheel, std::numeric_limits<int>::min(), 0, 0);
+  EXPECT_EQ(ReadMouse().Wheel, std::numeric_limits<int>::min());
   Hand(InputEvent::Kind::Focus, 0, 0, 0);
   EXPECT_EQ(ReadMouse().X, -1);
   Hand(InputEvent::Kind::Focus, 1, 0, 0);

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "journal/journal_bytes.h"
+
 namespace vorn::journal {
 namespace {
 
@@ -70,6 +72,32 @@ TEST(PngFileTest, SavesBothDepthsWithTheirColours) {
   std::string error;
   EXPECT_FALSE(WritePng("/nonexistent-folder/x.png", frame, error));
   EXPECT_NE(error.find("cannot create /nonexistent-folder/x.png.part"), std::string::npos) << error;
+}
+
+// A picture may go where nothing stands or replace a picture; never over
+// the journal being replayed, however it is named.
+TEST(PngTargetTest, TakesANewNameOrAPictureAndRefusesTheJournal) {
+  ScratchFolder folder;
+  const std::string journal = folder.Write("s.vornj", ToBytes("a journal"));
+  folder.Write("old.png", ToBytes("an older picture"));
+  fs::create_symlink(journal, folder.Path("link.png"));
+  struct Case {
+    std::string name;
+    const char* says;  // empty: taken
+  };
+  const Case cases[] = {
+      {"new.png", ""},
+      {"old.png", ""},
+      {"s.vornj", "it is the journal being replayed"},
+      {"link.png", "it is the journal being replayed"},
+      {"./s.vornj", "it is the journal being replayed"},
+      {"", "it is a folder"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_EQ(CheckPngTarget(folder.Path(c.name), journal, error), *c.says == '\0') << c.name;
+    EXPECT_NE(error.find(c.says), std::string::npos) << c.name << ": " << error;
+  }
 }
 
 }  // namespace

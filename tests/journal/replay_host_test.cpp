@@ -8,11 +8,17 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <csignal>
+
+#include "platform/journal/journal_file.h"
 #include "platform/journal/recording_host.h"
 #include "platform/journal/replaying_host.h"
+#include "platform/signals/end_signals.h"
 
 namespace vorn::journal {
 namespace {
@@ -52,7 +58,7 @@ class ScriptedHost : public Host {
 // is finished. `oddity` makes it behave otherwise after the given input.
 class StandIn : public InputSink {
  public:
-  enum class Oddity { None, ExtraReading, OtherPixels };
+  enum class Oddity { None, ExtraReading, OtherPixels, IgnoresQ };
   explicit StandIn(Oddity oddity = Oddity::None, int afterInputs = 0)
       : oddity_(oddity), afterInputs_(afterInputs), pixels_(64 * 8, 0) {}
 
@@ -85,7 +91,8 @@ class StandIn : public InputSink {
     sum_ += event.Code * 31 + event.X;
     if (oddity_ == Oddity::OtherPixels && inputs_.size() == static_cast<size_t>(afterInputs_))
       ++sum_;
-    if (event.Type == InputEvent::Kind::Key && event.Code == 'q') quit_ = true;
+    if (event.Type == InputEvent::Kind::Key && event.Code == 'q' && oddity_ != Oddity::IgnoresQ)
+      quit_ = true;
   }
 
   std::vector<double> readings_;
@@ -121,15 +128,22 @@ class ReplayHostTest : public ::testing::Test {
               std::to_string(getpid()) + ".vornj"))
                 .string();
   }
-  void TearDown() override { fs::remove(path_); }
+  void TearDown() override {
+    fs::remove(path_);
+    fs::remove(path_ + ".part");
+  }
 
   // Records the stand-in on the scripted host; ends on 'q' or, without one,
-  // when the stand-in has run `wakeUps` times.
-  StandIn Record(bool quit) {
+  // when the stand-in has run 200 times. `around` wraps the scripted host.
+  StandIn Record(bool quit, const std::function<Host&(Host&)>& around = nullptr) {
+    fs::remove(path_);
     ScriptedHost inner(Script(quit));
-    JournalWriter writer;
-    EXPECT_TRUE(writer.Open(path_, Header{kFormatVersion, "0.0.1", 64, 8, 16}));
-    RecordingHost recorder(inner, writer);
+    Host& host = around ? around(inner) : inner;
+    JournalFile file;
+    EXPECT_TRUE(file.Create(path_)) << file.Error();
+    JournalWriter writer(file);
+    EXPECT_TRUE(writer.Start(Header{kFormatVersion, "0.0.1", 64, 8, 16}));
+    RecordingHost recorder(host, writer);
     StandIn console;
     if (quit) {
       console.Run(recorder);
@@ -137,7 +151,8 @@ class ReplayHostTest : public ::testing::Test {
       Limited limited(recorder, 200);
       console.Run(limited);
     }
-    EXPECT_TRUE(writer.Close()) << writer.Error();
+    EXPECT_TRUE(writer.Finish());
+    EXPECT_TRUE(file.Commit()) << file.Error();
     return console;
   }
 
@@ -152,7 +167,7 @@ class ReplayHostTest : public ::testing::Test {
     void Wait(double s, InputSink& input) override { inner_.Wait(s, input); }
     void WaitUntil(double c, InputSink& input) override { inner_.WaitUntil(c, input); }
     void Show(const Frame& f) override { inner_.Show(f); }
-    bool Finished() override { return left_ <= 0; }
+    bool Finished() override { return left_ <= 0 || inner_.Finished(); }
 
    private:
     Host& inner_;
@@ -170,7 +185,9 @@ TEST_F(ReplayHostTest, GivesTheSameReadingsInputsAndFramesBack) {
     ASSERT_TRUE(reader.Open(path_)) << reader.Error();
     ReplayingHost replay(reader, nullptr);
     StandIn replayed;
-    replayed.Run(replay);
+    // A console that ended because its host was finished ends so again.
+    Limited limited(replay, quit ? 1000000 : 200);
+    replayed.Run(limited);
     replay.ConsoleEnded();
     EXPECT_EQ(replay.Outcome(), ReplayingHost::State::Ended) << replay.Message();
     EXPECT_EQ(replayed.readings_, recorded.readings_);
@@ -252,6 +269,119 @@ TEST_F(ReplayHostTest, InAWindowKeepsThePaceAndStopsOnTheViewersQ) {
   EXPECT_NEAR(replay.Seconds(), 1.0, 0.05);
   for (const InputEvent& input : console.inputs_) EXPECT_NE(input.Code, 'x');
   EXPECT_EQ(window.Shown(), static_cast<int>(replay.Frames()));
+}
+
+// The end mark says where the recorded console ended: a console that goes
+// on past it has diverged there.
+TEST_F(ReplayHostTest, AConsoleThatGoesOnPastTheEndMarkHasDiverged) {
+  const StandIn recorded = Record(true);
+  struct Case {
+    StandIn::Oddity oddity;
+    ReplayingHost::State outcome;
+    const char* says;
+  };
+  const Case cases[] = {
+      {StandIn::Oddity::None, ReplayingHost::State::Ended, ""},
+      {StandIn::Oddity::IgnoresQ, ReplayingHost::State::Diverged,
+       "the recorded console ended here, but this one went on and read the clock"},
+  };
+  for (const Case& c : cases) {
+    JournalReader reader;
+    ASSERT_TRUE(reader.Open(path_));
+    ReplayingHost replay(reader, nullptr);
+    StandIn console(c.oddity);
+    console.Run(replay);
+    replay.ConsoleEnded();
+    EXPECT_EQ(replay.Outcome(), c.outcome) << replay.Message();
+    EXPECT_NE(replay.Message().find(c.says), std::string::npos) << replay.Message();
+    EXPECT_EQ(console.inputs_, recorded.inputs_);
+  }
+}
+
+// A journal saved while its console ran (a browser tab's Save) replays to
+// the saved mark and stops there; a console that ends before it diverged.
+TEST_F(ReplayHostTest, AJournalSavedWhileTheConsoleRanStopsAtTheSavedMark) {
+  ScriptedHost inner(Script(true));
+  MemoryBlocks memory;
+  JournalWriter writer(memory);
+  ASSERT_TRUE(writer.Start(Header{kFormatVersion, "0.0.1", 64, 8, 16}));
+  RecordingHost recorder(inner, writer);
+  StandIn live;
+  Limited first(recorder, 120);
+  live.Run(first);
+  const std::string saved = memory.Bytes() + writer.SavedClosing();
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(saved.data()),
+                                            saved.size());
+  struct Case {
+    int endsAfter;  // readings; 0: runs on until the host is finished
+    ReplayingHost::State outcome;
+    const char* says;
+  };
+  const Case cases[] = {
+      {0, ReplayingHost::State::Saved, ""},
+      {60, ReplayingHost::State::Diverged,
+       "the console ended where the recording goes on with a clock reading"},
+      {120, ReplayingHost::State::Diverged,
+       "the console ended where the recorded one ran on until the journal was saved"},
+  };
+  for (const Case& c : cases) {
+    JournalReader reader;
+    ASSERT_TRUE(reader.OpenBytes(bytes)) << reader.Error();
+    ReplayingHost replay(reader, nullptr);
+    StandIn console;
+    Limited limited(replay, c.endsAfter > 0 ? c.endsAfter : 1000000);
+    console.Run(limited);
+    replay.ConsoleEnded();
+    EXPECT_EQ(replay.Outcome(), c.outcome) << replay.Message();
+    EXPECT_NE(replay.Message().find(c.says), std::string::npos) << replay.Message();
+    if (c.endsAfter == 0) {
+      ASSERT_EQ(console.readings_.size(), live.readings_.size() + 1);
+      console.readings_.pop_back();  // the reading that met the mark
+      EXPECT_EQ(console.readings_, live.readings_);
+    }
+  }
+}
+
+// Passes through to a host and raises SIGTERM at the given clock reading.
+class RaisingHost : public Host {
+ public:
+  RaisingHost(Host& inner, int at) : inner_(inner), left_(at) {}
+  double Clock() override {
+    if (--left_ == 0) std::raise(SIGTERM);
+    return inner_.Clock();
+  }
+  void Wait(double s, InputSink& input) override { inner_.Wait(s, input); }
+  void WaitUntil(double c, InputSink& input) override { inner_.WaitUntil(c, input); }
+  void Show(const Frame& f) override { inner_.Show(f); }
+
+ private:
+  Host& inner_;
+  int left_;
+};
+
+// A signal ends the console the way q does, at its next wait: the
+// recording takes the q down and replays to its end.
+TEST_F(ReplayHostTest, ASignalEndsTheConsoleThroughItsOwnEnding) {
+  CatchEndSignals();
+  std::optional<RaisingHost> raising;
+  std::optional<EndOnSignalHost> ending;
+  const StandIn recorded = Record(false, [&](Host& inner) -> Host& {
+    raising.emplace(inner, 100);
+    ending.emplace(*raising);
+    return *ending;
+  });
+  EXPECT_TRUE(EndSignalled());
+  EXPECT_EQ(recorded.readings_.size(), 100u) << "ended at the wait after the signal";
+  ASSERT_FALSE(recorded.inputs_.empty());
+  EXPECT_EQ(recorded.inputs_.back(), (InputEvent{InputEvent::Kind::Key, 'q', 0, 0}));
+  JournalReader reader;
+  ASSERT_TRUE(reader.Open(path_));
+  ReplayingHost replay(reader, nullptr);
+  StandIn console;
+  console.Run(replay);
+  replay.ConsoleEnded();
+  EXPECT_EQ(replay.Outcome(), ReplayingHost::State::Ended) << replay.Message();
+  EXPECT_EQ(console.readings_, recorded.readings_);
 }
 
 }  // namespace

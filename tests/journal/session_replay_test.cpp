@@ -9,18 +9,24 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "app/console.h"
 #include "app/console_state.h"
 #include "display/canvas.h"
+#include "display/display_state.h"
 #include "platform/headless/headless_host.h"
+#include "platform/journal/journal_file.h"
 #include "platform/journal/recording_host.h"
 #include "platform/journal/replaying_host.h"
+#include "platform/signals/end_signals.h"
 
 namespace vorn::journal {
 namespace {
@@ -97,7 +103,10 @@ class SessionReplayTest : public ::testing::Test {
           "-" + std::to_string(getpid()) + ".vornj"))
             .string();
   }
-  void TearDown() override { fs::remove(path_); }
+  void TearDown() override {
+    fs::remove(path_);
+    fs::remove(path_ + ".part");
+  }
   std::string path_;
 };
 
@@ -119,12 +128,15 @@ TEST_F(SessionReplayTest, AScriptedSessionReplaysToTheSameCanvasAtEveryCheck) {
     HeadlessHost host;
     Script(host);
     const double start = host.Time();
-    JournalWriter writer;
-    ASSERT_TRUE(writer.Open(path_, Header{kFormatVersion, "test", 1280, 1024, 16}));
+    JournalFile file;
+    ASSERT_TRUE(file.Create(path_)) << file.Error();
+    JournalWriter writer(file);
+    ASSERT_TRUE(writer.Start(Header{kFormatVersion, "test", 1280, 1024, 16}));
     RecordingHost recorder(host, writer);
     CheckingHost checking(recorder);
     EXPECT_EQ(RunFresh(checking), 0);
-    ASSERT_TRUE(writer.Close()) << writer.Error();
+    ASSERT_TRUE(writer.Finish());
+    ASSERT_TRUE(file.Commit()) << file.Error();
     checking.hashes_.push_back(CanvasHash());
     EXPECT_EQ(checking.hashes_, plain);
     seconds = host.Time() - start;
@@ -157,11 +169,14 @@ TEST_F(SessionReplayTest, AConsoleThatBehavesOtherwiseStopsAtTheFirstDifferingFr
   {
     HeadlessHost host;
     Script(host);
-    JournalWriter writer;
-    ASSERT_TRUE(writer.Open(path_, Header{kFormatVersion, "test", 1280, 1024, 16}));
+    JournalFile file;
+    ASSERT_TRUE(file.Create(path_)) << file.Error();
+    JournalWriter writer(file);
+    ASSERT_TRUE(writer.Start(Header{kFormatVersion, "test", 1280, 1024, 16}));
     RecordingHost recorder(host, writer);
     RunFresh(recorder);
-    ASSERT_TRUE(writer.Close());
+    ASSERT_TRUE(writer.Finish());
+    ASSERT_TRUE(file.Commit());
   }
   JournalReader reader;
   ASSERT_TRUE(reader.Open(path_));
@@ -178,6 +193,125 @@ TEST_F(SessionReplayTest, AConsoleThatBehavesOtherwiseStopsAtTheFirstDifferingFr
   const int frame = std::stoi(message.substr(at + 8));
   EXPECT_GT(frame, 100) << message;
   EXPECT_LE(frame, 131) << message;
+}
+
+// Passes through to a host and, once its clock has passed `at`, does
+// `act` once, after the wait that got there.
+class AtMomentHost : public Host {
+ public:
+  AtMomentHost(HeadlessHost& inner, double at, std::function<void()> act)
+      : inner_(inner), at_(at), act_(std::move(act)) {}
+  double Clock() override { return inner_.Clock(); }
+  void Wait(double seconds, InputSink& input) override {
+    inner_.Wait(seconds, input);
+    Due();
+  }
+  void WaitUntil(double clock, InputSink& input) override {
+    inner_.WaitUntil(clock, input);
+    Due();
+  }
+  void Show(const Frame& frame) override { inner_.Show(frame); }
+
+ private:
+  void Due() {
+    if (act_ && inner_.Time() >= at_) std::exchange(act_, nullptr)();
+  }
+  HeadlessHost& inner_;
+  double at_;
+  std::function<void()> act_;
+};
+
+// Ctrl+C, kill or a closed terminal end the console the way q does, from
+// wherever it is (the console, the help pages, the p hold, Paused); the
+// recording is whole and replays to its end, on the same canvas.
+TEST_F(SessionReplayTest, ASignalEndsTheRecordingWholeFromAnywhere) {
+  struct Case {
+    const char* where;
+    double at;  // seconds into the scripted session
+    int signal;
+  };
+  const Case cases[] = {
+      {"the console", 10.0, SIGINT},
+      {"the help pages", 25.5, SIGTERM},
+      {"Paused", 29.0, SIGHUP},
+      {"the p hold", 31.5, SIGTERM},
+  };
+  for (const Case& c : cases) {
+    fs::remove(path_);
+    std::uint64_t ended = 0;
+    double endedAt = 0.0;
+    {
+      HeadlessHost host;
+      Script(host);
+      const double start = host.Time();
+      CatchEndSignals();
+      AtMomentHost raising(host, start + c.at, [&] { std::raise(c.signal); });
+      EndOnSignalHost ending(raising);
+      JournalFile file;
+      ASSERT_TRUE(file.Create(path_)) << file.Error();
+      JournalWriter writer(file);
+      ASSERT_TRUE(writer.Start(Header{kFormatVersion, "test", 1280, 1024, 16}));
+      RecordingHost recorder(ending, writer);
+      EXPECT_EQ(RunFresh(recorder), 0);
+      ASSERT_TRUE(writer.Finish());
+      ASSERT_TRUE(file.Commit()) << file.Error();
+      ended = CanvasHash();
+      endedAt = host.Time() - start;
+    }
+    EXPECT_TRUE(EndSignalled()) << c.where;
+    EXPECT_GT(endedAt, c.at) << c.where;
+    EXPECT_LT(endedAt, c.at + 1.0) << c.where << ": ends within a tick or two";
+    JournalReader reader;
+    ASSERT_TRUE(reader.Open(path_)) << reader.Error();
+    ReplayingHost replay(reader, nullptr);
+    EXPECT_EQ(RunFresh(replay), 0);
+    replay.ConsoleEnded();
+    EXPECT_EQ(replay.Outcome(), ReplayingHost::State::Ended) << c.where << ": " << replay.Message();
+    EXPECT_EQ(CanvasHash(), ended) << c.where;
+  }
+}
+
+// A journal that stops while the help pages are shown (saved there, or cut
+// off there) replays to the help page the recording showed, not to a fresh
+// console it never showed.
+TEST_F(SessionReplayTest, AReplayThatStopsOnTheHelpPagesEndsOnTheHelpPage) {
+  MemoryBlocks memory;
+  std::string saved, cutOff;
+  std::uint64_t shown = 0;
+  {
+    HeadlessHost host;
+    Script(host);
+    JournalWriter writer(memory);
+    ASSERT_TRUE(writer.Start(Header{kFormatVersion, "test", 1280, 1024, 16}));
+    // On the second help page, which the session shows from 25 s to 26 s.
+    AtMomentHost saving(host, host.Time() + 25.5, [&] {
+      saved = memory.Bytes() + writer.SavedClosing();
+      writer.FlushBlock();
+      cutOff = memory.Bytes();
+      shown = CanvasHash();
+      EXPECT_EQ(Display.Canvas.Width, 800);
+    });
+    RecordingHost recorder(saving, writer);
+    RunFresh(recorder);
+  }
+  ASSERT_FALSE(saved.empty());
+  struct Case {
+    const std::string& bytes;
+    ReplayingHost::State outcome;
+  };
+  const Case cases[] = {{saved, ReplayingHost::State::Saved},
+                        {cutOff, ReplayingHost::State::CutOff}};
+  for (const Case& c : cases) {
+    JournalReader reader;
+    ASSERT_TRUE(reader.OpenBytes(
+        {reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size()}));
+    ReplayingHost replay(reader, nullptr);
+    EXPECT_EQ(RunFresh(replay), 0);
+    replay.ConsoleEnded();
+    EXPECT_EQ(replay.Outcome(), c.outcome) << replay.Message();
+    EXPECT_EQ(Display.Canvas.Width, 800);
+    EXPECT_EQ(CanvasHash(), shown);
+  }
 }
 
 }  // namespace

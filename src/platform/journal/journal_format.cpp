@@ -17,6 +17,8 @@ const char* Describe(Event::Type type) {
       return "an input";
     case Event::Type::End:
       return "the end mark";
+    case Event::Type::Saved:
+      return "the mark of a journal saved while the console ran";
   }
   return "an event";
 }
@@ -107,6 +109,10 @@ void PutVarint(std::string& out, std::uint64_t value) {
     value >>= 7;
   }
   out.push_back(static_cast<char>(value));
+}
+
+void PutU32(std::string& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFFu));
 }
 
 }  // namespace vorn::journal

@@ -4,22 +4,38 @@
 // A journal is a header and then blocks of events. The header: the magic
 // "VORNJRNL", the format version (varint), the program version (varint length
 // and bytes), the canvas width, height and bits per pixel (varints), and a
-// CRC-32 of everything after the magic (4 bytes, little-endian). A block: its
-// payload length (varint), the payload, and the payload's CRC-32. Blocks are
-// written whole and flushed, so a recording cut off by a crash ends in a
-// block that runs past the end of the file: the reader treats that as the end
-// of the journal. The last block of a journal closed properly ends with the
-// end mark.
+// CRC-32 of everything after the magic (4 bytes, little-endian). Every format
+// keeps this header as it is, so a damaged header and a newer format can be
+// told apart.
+//
+// A block, in format 2: the length of its events (varint), its number
+// (varint, 1 for the first block, one more for each next), the events, and a
+// CRC-32 of the length, the number and the events. A damaged byte anywhere,
+// and a block missing, repeated or out of place, shows as the block whose
+// checksum or number is wrong. The last block of a journal closed whole ends
+// with the end mark (the console ended) or the saved mark (the journal was
+// saved while the console ran on), and the closing bytes "VORNJEND" follow
+// it. Blocks are written whole, so a recording cut off by a crash ends in a
+// block that runs past the end of the file, without the closing bytes: the
+// reader treats that as a cut. A block that runs past the end of a file that
+// does end in the closing bytes is damaged instead.
+//
+// Format 1, still read: a block is the length, the events and a CRC-32 of the
+// events alone; the end mark closes the file and nothing follows it.
 //
 // An event is a tag byte and its fields:
-//   0x00        end mark
+//   0x00        end mark: the console ended here
 //   0x01 d      clock reading: d is the zigzag varint of the difference
 //               between its IEEE-754 bit pattern and the previous reading's
-//               (the first against 0); exact for any double, and 4 to 6 bytes
-//               for the paced loop's readings
+//               (the first against 0); exact for any double. With its tag, a
+//               reading 15 ms after the last of a clock that counts from
+//               the machine's start takes 8 bytes in the first 32 s of
+//               uptime, 7 up to 68 minutes (2^12 s), 6 up to 6 days, then 5
 //   0x02        the console waited, for a time or until a reading (the
 //               inputs that follow came during the wait)
 //   0x03 h      a frame was shown: h is the frame's digest, 4 bytes
+//   0x04        saved mark (format 2): the journal was saved here while the
+//               console ran on; a replay stops here
 //   0x10+k c x y  input of kind k (InputEvent::Kind), its code and position
 //               as zigzag varints
 
@@ -33,7 +49,9 @@
 namespace vorn::journal {
 
 inline constexpr char kMagic[8] = {'V', 'O', 'R', 'N', 'J', 'R', 'N', 'L'};
-inline constexpr std::uint32_t kFormatVersion = 1;
+inline constexpr std::uint32_t kFormatVersion = 2;
+// After the last block of a format-2 journal closed whole.
+inline constexpr char kClosingBytes[8] = {'V', 'O', 'R', 'N', 'J', 'E', 'N', 'D'};
 // Limits the reader holds a journal to, so a damaged length cannot make it
 // allocate without bound.
 inline constexpr std::size_t kMaxBlockBytes = 1 << 20;
@@ -45,6 +63,7 @@ enum Tag : std::uint8_t {
   kTagClock = 0x01,
   kTagWait = 0x02,
   kTagShown = 0x03,
+  kTagSaved = 0x04,
   kTagInput = 0x10,  // + the input's kind
 };
 inline constexpr int kInputKinds = 7;  // Key to CloseRequest
@@ -59,7 +78,7 @@ struct Header {
 
 // One thing the console was given or did, in the order it happened.
 struct Event {
-  enum class Type : std::uint8_t { Clock, Wait, Shown, Input, End };
+  enum class Type : std::uint8_t { Clock, Wait, Shown, Input, End, Saved };
   Type Kind = Type::End;
   double Seconds = 0.0;           // Clock: the reading
   std::uint32_t FrameDigest = 0;  // Shown
@@ -79,6 +98,7 @@ std::uint32_t FrameDigest(const Frame& frame);
 
 // Unsigned LEB128 and zigzag for signed values.
 void PutVarint(std::string& out, std::uint64_t value);
+void PutU32(std::string& out, std::uint32_t value);  // little-endian
 inline std::uint64_t Zigzag(std::int64_t v) {
   return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63);
 }

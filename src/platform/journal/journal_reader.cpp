@@ -43,6 +43,27 @@ bool ChecksumMatches(std::uint32_t stored, std::span<const std::uint8_t> bytes) 
 #endif
 }
 
+bool EndsWith(const std::vector<std::uint8_t>& bytes, const char (&tail)[8]) {
+  return bytes.size() >= sizeof tail &&
+         std::memcmp(bytes.data() + bytes.size() - sizeof tail, tail, sizeof tail) == 0;
+}
+
+// The magic with one byte changed or one byte left out: a journal's first
+// bytes, damaged.
+bool NearlyTheMagic(const std::uint8_t* bytes) {
+  int differ = 0;
+  for (std::size_t i = 0; i < sizeof kMagic; ++i) differ += bytes[i] != kMagic[i];
+  if (differ == 1) return true;
+  for (std::size_t gone = 0; gone < sizeof kMagic; ++gone) {
+    std::size_t at = 0;
+    bool same = true;
+    for (std::size_t i = 0; i < sizeof kMagic; ++i)
+      if (i != gone) same = same && bytes[at++] == static_cast<std::uint8_t>(kMagic[i]);
+    if (same) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 JournalReader::~JournalReader() {
@@ -65,83 +86,96 @@ bool JournalReader::OpenBytes(std::span<const std::uint8_t> bytes, const std::st
   return Start();
 }
 
-std::size_t JournalReader::ReadBytes(std::uint8_t* to, std::size_t n) {
+std::size_t JournalReader::ReadBytes(std::size_t n) {
+  const std::size_t at = raw_.size();
+  raw_.resize(at + n);
   std::size_t got;
   if (file_ != nullptr) {
-    got = std::fread(to, 1, n, file_);
+    got = std::fread(raw_.data() + at, 1, n, file_);
   } else {
     got = std::min(n, memory_.size() - memoryAt_);
-    if (got > 0) std::memcpy(to, memory_.data() + memoryAt_, got);
+    if (got > 0) std::memcpy(raw_.data() + at, memory_.data() + memoryAt_, got);
     memoryAt_ += got;
   }
+  raw_.resize(at + got);
   offset_ += got;
   return got;
 }
 
-bool JournalReader::ReadVarintFromStream(std::uint64_t& value, bool& atEnd,
-                                         std::vector<std::uint8_t>* raw) {
+JournalReader::Read JournalReader::ReadVarint(std::uint64_t& value) {
   value = 0;
-  atEnd = false;
   for (int shift = 0; shift < 64; shift += 7) {
-    std::uint8_t b;
-    if (ReadBytes(&b, 1) != 1) {
-      atEnd = true;
-      return false;
-    }
-    if (raw != nullptr) raw->push_back(b);
-    if (shift == 63 && b > 1) return false;
+    if (ReadBytes(1) != 1) return Read::RanOut;
+    const std::uint8_t b = raw_.back();
+    if (shift == 63 && b > 1) return Read::Bad;
     value |= static_cast<std::uint64_t>(b & 0x7F) << shift;
-    if ((b & 0x80) == 0) return true;
+    if ((b & 0x80) == 0) return Read::Ok;
   }
-  return false;
+  return Read::Bad;
+}
+
+bool JournalReader::Unreadable() {
+  if (file_ == nullptr || !std::ferror(file_)) return false;
+  ended_ = true;
+  final_ = Result::Damaged;
+  error_ = "cannot read " + name_ + ": " + std::strerror(errno);
+  return true;
 }
 
 bool JournalReader::Start() {
-  char magic[sizeof kMagic];
-  const std::size_t got = ReadBytes(reinterpret_cast<std::uint8_t*>(magic), sizeof magic);
-  if (file_ != nullptr && std::ferror(file_)) {
-    error_ = "cannot read " + name_ + ": " + std::strerror(errno);
+  const std::size_t got = ReadBytes(sizeof kMagic);
+  if (Unreadable()) return false;
+  const bool magic = got == sizeof kMagic && std::memcmp(raw_.data(), kMagic, got) == 0;
+  if (!magic) {
+    if (got == 0)
+      error_ = name_ + " is empty, not a vorn journal";
+    else if (got < sizeof kMagic && std::memcmp(raw_.data(), kMagic, got) == 0)
+      error_ = name_ + " is cut off inside its header";
+    else if (got == sizeof kMagic && NearlyTheMagic(raw_.data()))
+      error_ = name_ + " has a damaged header";
+    else
+      error_ = name_ + " is not a vorn journal";
     return false;
   }
-  if (got < sizeof magic || std::memcmp(magic, kMagic, sizeof magic) != 0) {
-    error_ = name_ + " is not a vorn journal";
-    return false;
-  }
-  // The bytes the header's CRC covers, kept as they are read.
-  std::vector<std::uint8_t> raw;
-  bool atEnd = false;
+  // The header's CRC covers what follows the magic.
+  raw_.clear();
+  bool cut = false;
   const auto fail = [&] {
-    error_ = name_ + (atEnd ? " is cut off inside its header" : " has a damaged header");
+    if (!Unreadable())
+      error_ = name_ + (cut ? " is cut off inside its header" : " has a damaged header");
     return false;
   };
-  // The format version first: a newer format may lay out the rest otherwise.
-  std::uint64_t version = 0;
-  if (!ReadVarintFromStream(version, atEnd, &raw)) return fail();
+  const auto varint = [&](std::uint64_t& value) {
+    const Read read = ReadVarint(value);
+    cut = read == Read::RanOut;
+    return read == Read::Ok;
+  };
+  std::uint64_t version = 0, length = 0, sides[3] = {};
+  if (!varint(version) || !varint(length) || length > kMaxVersionBytes) return fail();
+  const std::size_t versionAt = raw_.size();
+  if (ReadBytes(length) != length) {
+    cut = true;
+    return fail();
+  }
+  std::string programVersion(raw_.begin() + static_cast<std::ptrdiff_t>(versionAt), raw_.end());
+  for (std::uint64_t& side : sides)
+    if (!varint(side)) return fail();
+  const std::size_t covered = raw_.size();
+  if (ReadBytes(4) != 4) {
+    cut = true;
+    return fail();
+  }
+  // The checksum first: a damaged version must not pass for a newer one.
+  if (!ChecksumMatches(GetU32(raw_.data() + covered), {raw_.data(), covered}) || version == 0)
+    return fail();
   if (version > kFormatVersion) {
     error_ = name_ + " is in journal format " + std::to_string(version) +
              ", newer than this vorn reads (" + std::to_string(kFormatVersion) +
              "): replay it with a newer vorn";
     return false;
   }
-  std::uint64_t length = 0;
-  if (version == 0 || !ReadVarintFromStream(length, atEnd, &raw) || length > kMaxVersionBytes)
-    return fail();
-  std::string programVersion(length, '\0');
-  if (ReadBytes(reinterpret_cast<std::uint8_t*>(programVersion.data()), length) != length) {
-    atEnd = true;
-    return fail();
-  }
-  raw.insert(raw.end(), programVersion.begin(), programVersion.end());
-  std::uint64_t sides[3];
-  for (std::uint64_t& side : sides)
-    if (!ReadVarintFromStream(side, atEnd, &raw)) return fail();
-  std::uint8_t crc[4];
-  if (ReadBytes(crc, 4) != 4) {
-    atEnd = true;
-    return fail();
-  }
-  if (!ChecksumMatches(GetU32(crc), raw) || sides[0] > kMaxCanvasSide ||
-      sides[1] > kMaxCanvasSide || (sides[2] != 16 && sides[2] != 32))
+  if (sides[0] > kMaxCanvasSide || sides[1] > kMaxCanvasSide ||
+      (sides[2] != 16 && sides[2] != 32))
     return fail();
   header_.FormatVersion = static_cast<std::uint32_t>(version);
   header_.ProgramVersion = std::move(programVersion);
@@ -159,33 +193,72 @@ JournalReader::Result JournalReader::Damage(const std::string& what) {
   return final_;
 }
 
+JournalReader::Result JournalReader::CutOff(const std::string& where) {
+  if (Unreadable()) return final_;
+  ended_ = true;
+  final_ = Result::CutOff;
+  error_ = name_ + " is cut off after event " + std::to_string(eventNumber_) + where;
+  return final_;
+}
+
+// A block that runs past the end of the file: a cut, unless the file ends
+// in the closing bytes, which only a journal closed whole has.
+JournalReader::Result JournalReader::RanOutInBlock() {
+  if (header_.FormatVersion >= 2 && EndsWith(raw_, kClosingBytes))
+    return Damage("it runs past the end of the journal");
+  return CutOff(" (its recording did not end cleanly)");
+}
+
 JournalReader::Result JournalReader::LoadBlock() {
   blockOffset_ = offset_;
   ++blockNumber_;
+  raw_.clear();
+  const bool numbered = header_.FormatVersion >= 2;
   std::uint64_t length = 0;
-  bool atEnd = false;
-  if (!ReadVarintFromStream(length, atEnd)) {
-    if (!atEnd) return Damage("a block length that does not parse");
-    ended_ = true;
-    final_ = Result::CutOff;
-    error_ = name_ + " is cut off after event " + std::to_string(eventNumber_) +
-             " (its recording did not end cleanly)";
-    return final_;
+  Read read = ReadVarint(length);
+  if (read == Read::RanOut) {
+    if (raw_.empty()) return CutOff(" (its recording did not end cleanly)");
+    return RanOutInBlock();
   }
+  if (read == Read::Bad) return Damage("a block length that does not parse");
   if (length == 0 || length > kMaxBlockBytes) return Damage("a block length out of bounds");
-  block_.resize(length + 4);
-  if (ReadBytes(block_.data(), block_.size()) != block_.size()) {
-    ended_ = true;
-    final_ = Result::CutOff;
-    error_ = name_ + " is cut off after event " + std::to_string(eventNumber_) +
-             " (its recording did not end cleanly)";
-    return final_;
+  std::uint64_t number = 0;
+  if (numbered) {
+    read = ReadVarint(number);
+    if (read == Read::RanOut) return RanOutInBlock();
+    if (read == Read::Bad) return Damage("a block number that does not parse");
   }
-  if (!ChecksumMatches(GetU32(block_.data() + length), {block_.data(), length}))
+  const std::size_t eventsAt = raw_.size();
+  if (ReadBytes(length + 4) != length + 4) return RanOutInBlock();
+  const std::size_t crcAt = raw_.size() - 4;
+  // Format 1's checksum covers the events alone; format 2's the whole block.
+  const std::size_t coveredFrom = numbered ? 0 : eventsAt;
+  if (!ChecksumMatches(GetU32(raw_.data() + crcAt),
+                       {raw_.data() + coveredFrom, crcAt - coveredFrom}))
     return Damage("its checksum does not match");
-  block_.resize(length);
+  if (numbered && number != blockNumber_)
+    return Damage("the block here is block " + std::to_string(number) +
+                  " (blocks are missing, repeated or out of order)");
+  block_.assign(raw_.begin() + static_cast<std::ptrdiff_t>(eventsAt),
+                raw_.begin() + static_cast<std::ptrdiff_t>(crcAt));
   at_ = 0;
   return Result::Event;
+}
+
+// After a mark: format 1 has nothing more, format 2 its closing bytes.
+JournalReader::Result JournalReader::Closing(Result mark) {
+  if (at_ != block_.size()) return Damage("data after the end mark");
+  raw_.clear();
+  const std::size_t got = ReadBytes(sizeof kClosingBytes + 1);
+  if (Unreadable()) return final_;
+  const std::size_t want = header_.FormatVersion >= 2 ? sizeof kClosingBytes : 0;
+  const bool prefix = got <= want && std::memcmp(raw_.data(), kClosingBytes, got) == 0;
+  if (prefix && got < want) return CutOff(" (in its closing bytes)");
+  if (!prefix) return Damage("data after the end mark");
+  ++eventNumber_;
+  ended_ = true;
+  final_ = mark;
+  return final_;
 }
 
 bool JournalReader::ParseVarint(std::uint64_t& value) {
@@ -212,13 +285,12 @@ JournalReader::Result JournalReader::Next(Event& event) {
   const auto number = [this] { return std::to_string(eventNumber_ + 1); };
   event = Event{};
   if (tag == kTagEnd) {
-    std::uint8_t extra;
-    if (at_ != block_.size() || ReadBytes(&extra, 1) != 0) return Damage("data after the end mark");
-    ++eventNumber_;
-    ended_ = true;
-    final_ = Result::End;
     event.Kind = Event::Type::End;
-    return final_;
+    return Closing(Result::End);
+  }
+  if (tag == kTagSaved && header_.FormatVersion >= 2) {
+    event.Kind = Event::Type::Saved;
+    return Closing(Result::Saved);
   }
   if (tag == kTagClock) {
     std::uint64_t delta;

@@ -1,8 +1,10 @@
 #pragma once
 // Reads a journal event by event, from a file or from bytes in memory,
-// checking each block's CRC and every field as it goes. A journal whose last
-// block runs past the end of the file (a recording cut off by a crash) reads
-// as far as its last whole block and then says it was cut off.
+// checking each block's CRC, its number and every field as it goes. Reads
+// format 2 and the older format 1. A journal whose last block runs past the
+// end of the file (a recording cut off by a crash) reads as far as its last
+// whole block and then says it was cut off; a journal that was closed whole
+// and has lost or changed a byte since says it is damaged, and where.
 
 #include <cstdint>
 #include <cstdio>
@@ -32,9 +34,10 @@ class JournalReader {
 
   enum class Result {
     Event,    // the next event is in the argument
-    End,      // the end mark: the journal is whole and read to its end
-    CutOff,   // the file ends without the end mark, after whole events
-    Damaged,  // Error() says where and how
+    End,      // the end mark: the console ended here; the journal is whole
+    Saved,    // the saved mark: the journal was saved while the console ran on; it is whole
+    CutOff,   // the file ends early, after whole events: Error() says after which
+    Damaged,  // or unreadable: Error() says where and how
   };
   Result Next(Event& event);
 
@@ -43,12 +46,16 @@ class JournalReader {
   std::uint64_t EventNumber() const { return eventNumber_; }
 
  private:
+  enum class Read { Ok, RanOut, Bad };
   bool Start();
-  std::size_t ReadBytes(std::uint8_t* to, std::size_t n);
-  bool ReadVarintFromStream(std::uint64_t& value, bool& atEnd,
-                            std::vector<std::uint8_t>* raw = nullptr);
+  std::size_t ReadBytes(std::size_t n);
+  Read ReadVarint(std::uint64_t& value);
   Result LoadBlock();
+  Result RanOutInBlock();
+  Result Closing(Result mark);
+  Result CutOff(const std::string& where);
   Result Damage(const std::string& what);
+  bool Unreadable();
   bool ParseVarint(std::uint64_t& value);
   bool ParseSigned(int& value);
 
@@ -59,8 +66,10 @@ class JournalReader {
   std::uint64_t offset_ = 0;  // bytes read from the journal so far
 
   Header header_;
-  std::vector<std::uint8_t> block_;
-  std::size_t at_ = 0;  // the next byte to parse in block_
+  // The bytes read of the block being loaded, as they stand in the file.
+  std::vector<std::uint8_t> raw_;
+  std::vector<std::uint8_t> block_;  // its events
+  std::size_t at_ = 0;               // the next byte to parse in block_
   std::uint64_t blockNumber_ = 0;
   std::uint64_t blockOffset_ = 0;
   std::uint64_t previousBits_ = 0;

@@ -1,72 +1,93 @@
 #pragma once
-// Writes a journal. The file is written under a temporary name (the name
-// with ".part" added) and renamed to its own name only when closed whole, so
-// no half-written journal ever stands under the name asked for. Complete
-// events go out in blocks at least every half second of wall time, so a
-// recording cut off by a crash keeps all but its last moments.
+// Writes a journal as a recording goes: events are encoded as they come and
+// handed on as whole blocks at least every half second of wall time, so a
+// recording cut off by a crash keeps all but its last moments. Where the
+// blocks go is the sink's business: a file (JournalFile) on the desktop, or
+// memory.
 
-#include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <string_view>
 
-#include "platform/journal/journal_format.h"
+#include "platform/journal/journal_encoder.h"
 
 namespace vorn::journal {
 
-class JournalWriter {
+// Where a journal's bytes go: the header, then whole blocks, then the
+// closing, in order.
+class BlockSink {
  public:
-  JournalWriter() = default;
-  JournalWriter(const JournalWriter&) = delete;
-  JournalWriter& operator=(const JournalWriter&) = delete;
-  ~JournalWriter();  // abandons a journal not closed
+  // False when the bytes could not be kept; the sink says why itself.
+  virtual bool Put(std::string_view bytes) = 0;
 
-  // Creates the temporary file and writes the header. False, with Error()
-  // set, when the file cannot be made.
-  bool Open(const std::string& path, const Header& header);
-  // Writes to an open stream instead (tests: a stream that fails). The
-  // journal is not renamed on Close.
-  bool OpenStream(std::FILE* stream, const Header& header);
+ protected:
+  ~BlockSink() = default;
+};
 
-  void Clock(double seconds);
-  void Wait();
-  void Shown(std::uint32_t frameDigest);
-  void Input(const InputEvent& event);
-  // Any of the above, as the reader gives it (the end mark is Close's).
-  void Write(const Event& event);
-  // Writes out the events so far if half a second has passed since the last
-  // block or the block has grown large.
-  void FlushIfDue();
-  // Writes out the events so far now.
-  void FlushBlock();
-
-  // Writes the end mark, flushes, syncs and renames the file to its name.
-  // False, with Error() set and the temporary file removed, on any failure.
-  bool Close();
-  // Removes the temporary file.
-  void Abandon();
-
-  bool Failed() const { return failed_; }
-  const std::string& Error() const { return error_; }
-  std::uint64_t BytesWritten() const { return bytesWritten_; }
-  std::uint64_t Events() const { return events_; }
+// A journal kept in memory. Its bytes at any moment are a journal cut off
+// after its last whole block; with JournalWriter::SavedClosing() after them
+// they are a whole journal, saved while the console ran.
+class MemoryBlocks final : public BlockSink {
+ public:
+  bool Put(std::string_view bytes) override {
+    bytes_.append(bytes);
+    return true;
+  }
+  const std::string& Bytes() const { return bytes_; }
 
  private:
-  bool Start(const Header& header);
-  bool WriteBytes(const std::string& bytes);
-  void Fail(const std::string& what);
+  std::string bytes_;
+};
 
-  std::FILE* file_ = nullptr;
-  bool ownsFile_ = false;
-  std::string path_;
-  std::string tempPath_;
-  std::string block_;
-  std::uint64_t previousBits_ = 0;
-  std::chrono::steady_clock::time_point lastBlock_;
+// Seconds on the machine's monotonic clock.
+double SteadySeconds();
+
+class JournalWriter {
+ public:
+  // When blocks fall due is judged by `wall` (tests give a clock of their
+  // own), never by the console's clock, which the writer only records.
+  using WallClock = double (*)();
+  explicit JournalWriter(BlockSink& sink, WallClock wall = SteadySeconds)
+      : sink_(sink), wall_(wall) {}
+  JournalWriter(const JournalWriter&) = delete;
+  JournalWriter& operator=(const JournalWriter&) = delete;
+
+  // Hands the header to the sink. False when the sink failed.
+  bool Start(const Header& header);
+
+  void Clock(double seconds) { encoder_.Clock(seconds); }
+  void Wait() { encoder_.Wait(); }
+  void Shown(std::uint32_t frameDigest) { encoder_.Shown(frameDigest); }
+  void Input(const InputEvent& event) { encoder_.Input(event); }
+  void Write(const Event& event) { encoder_.Write(event); }
+
+  // Hands the events so far on as a block if half a second has passed since
+  // the last block or they have grown large.
+  void FlushIfDue();
+  // Hands the events so far on as a block now.
+  void FlushBlock();
+  // Hands on the events so far and the end mark as the last block, then the
+  // closing bytes. False when the sink failed, now or before.
+  bool Finish();
+  // What closes the journal as it stands now, with the mark that it was
+  // saved while the console ran; the recording goes on unchanged.
+  std::string SavedClosing() const { return encoder_.Closing(Event::Type::Saved); }
+
+  bool Failed() const { return failed_; }
+  std::uint64_t BytesWritten() const { return bytesWritten_; }
+  std::uint64_t Events() const { return encoder_.Events(); }
+
+ private:
+  bool Put(const std::string& bytes);
+
+  BlockSink& sink_;
+  WallClock wall_;
+  JournalEncoder encoder_;
+  std::string block_;  // reused for each block
+  double lastBlock_ = 0.0;
   std::uint64_t bytesWritten_ = 0;
-  std::uint64_t events_ = 0;
   bool failed_ = false;
-  std::string error_;
+  bool finished_ = false;
 };
 
 }  // namespace vorn::journal

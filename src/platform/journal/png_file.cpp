@@ -1,12 +1,17 @@
 #include "platform/journal/png_file.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "platform/journal/journal_file.h"
 
 namespace vorn::journal {
 
@@ -21,6 +26,37 @@ void Expand565(std::uint16_t p, std::uint8_t* rgb) {
 }
 
 }  // namespace
+
+bool CheckPngTarget(const std::string& path, const std::string& journal, std::string& error) {
+  struct stat target, other;
+  if (path.empty() || path.back() == '/' || (stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode))) {
+    error = "cannot save the picture as " + path + ": it is a folder; name a file in it";
+    return false;
+  }
+  if (stat(path.c_str(), &target) == 0) {
+    if (stat(journal.c_str(), &other) == 0 && target.st_dev == other.st_dev &&
+        target.st_ino == other.st_ino) {
+      error = "cannot save the picture as " + path + ": it is the journal being replayed";
+      return false;
+    }
+    if (!S_ISREG(target.st_mode)) {
+      error = "cannot save the picture as " + path + ": it is not a plain file";
+      return false;
+    }
+  }
+  const std::string temp = path + ".part";
+  if (lstat(temp.c_str(), &other) == 0) {
+    error = "cannot save the picture as " + path + ": " + temp +
+            " is in the way; move it away or choose another name";
+    return false;
+  }
+  const std::string folder = FolderOf(path);
+  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    error = "cannot save the picture in " + folder + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
 
 bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
   if (frame.Pixels == nullptr || frame.Width <= 0 || frame.Height <= 0 ||
@@ -48,25 +84,29 @@ bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
   image.height = static_cast<png_uint_32>(height);
   image.format = PNG_FORMAT_RGB;
   const std::string temp = path + ".part";
-  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
   if (file == nullptr) {
     error = "cannot create " + temp + ": " + std::strerror(errno);
+    if (fd >= 0) close(fd);
     return false;
   }
-  const bool written = png_image_write_to_stdio(&image, file, 0, rgb.data(), 0, nullptr) != 0;
-  const bool flushed = std::fflush(file) == 0;
-  const int savedErrno = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !flushed || !closed) {
-    error = "cannot write " + temp + ": " +
-            (written ? std::string(std::strerror(savedErrno)) : std::string(image.message));
-    png_image_free(&image);
-    std::remove(temp.c_str());
+  // Each step's own reason: a later call may leave errno otherwise.
+  std::string reason;
+  if (png_image_write_to_stdio(&image, file, 0, rgb.data(), 0, nullptr) == 0)
+    reason = image.message;
+  else if (std::fflush(file) != 0 || fsync(fd) != 0)
+    reason = std::strerror(errno);
+  png_image_free(&image);
+  if (std::fclose(file) != 0 && reason.empty()) reason = std::strerror(errno);
+  if (!reason.empty()) {
+    error = "cannot write " + temp + ": " + reason;
+    unlink(temp.c_str());
     return false;
   }
   if (std::rename(temp.c_str(), path.c_str()) != 0) {
     error = "cannot rename " + temp + " to " + path + ": " + std::strerror(errno);
-    std::remove(temp.c_str());
+    unlink(temp.c_str());
     return false;
   }
   return true;

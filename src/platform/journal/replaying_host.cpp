@@ -12,24 +12,47 @@ void ReplayingHost::Viewer::Hand(const InputEvent& event) {
   if (ends && host_.state_ == State::Playing) host_.state_ = State::Stopped;
 }
 
-bool ReplayingHost::Peek() {
+ReplayingHost::Next ReplayingHost::Peek() {
   // Once ended, stopped or parted, the journal gives nothing more.
-  if (state_ != State::Playing) return false;
-  if (havePeek_) return true;
+  if (state_ != State::Playing) return Next::Nothing;
+  if (havePeek_) return Next::Event;
   switch (reader_.Next(next_)) {
     case JournalReader::Result::Event:
       havePeek_ = true;
-      return true;
+      return Next::Event;
     case JournalReader::Result::End:
-      state_ = State::Ended;
-      return false;
+      return Next::EndMark;
+    case JournalReader::Result::Saved:
+      return Next::SavedMark;
     case JournalReader::Result::CutOff:
       state_ = State::CutOff;
       message_ = reader_.Error();
-      return false;
+      return Next::Nothing;
     case JournalReader::Result::Damaged:
       state_ = State::Damaged;
       message_ = reader_.Error();
+      return Next::Nothing;
+  }
+  return Next::Nothing;
+}
+
+bool ReplayingHost::Expect(Event::Type kind, const char* what) {
+  switch (Peek()) {
+    case Next::Event:
+      if (next_.Kind == kind) {
+        Take();
+        return true;
+      }
+      Diverge(std::string("the console ") + what + " where the recording has " +
+              Describe(next_.Kind));
+      return false;
+    case Next::EndMark:
+      Diverge(std::string("the recorded console ended here, but this one went on and ") + what);
+      return false;
+    case Next::SavedMark:
+      state_ = State::Saved;
+      return false;
+    case Next::Nothing:
       return false;
   }
   return false;
@@ -45,12 +68,7 @@ void ReplayingHost::Diverge(const std::string& what) {
 }
 
 double ReplayingHost::Clock() {
-  if (!Peek()) return last_;
-  if (next_.Kind != Event::Type::Clock) {
-    Diverge(std::string("the console read the clock where the recording has ") +
-            Describe(next_.Kind));
-    return last_;
-  }
+  if (!Expect(Event::Type::Clock, "read the clock")) return last_;
   Take();
   const double reading = next_.Seconds;
   if (!haveReading_) {
@@ -74,26 +92,15 @@ void ReplayingHost::KeepPace(double reading) {
 }
 
 void ReplayingHost::Wait(double /*seconds*/, InputSink& input) {
-  if (!Peek()) return;
-  if (next_.Kind != Event::Type::Wait) {
-    Diverge(std::string("the console waited where the recording has ") + Describe(next_.Kind));
-    return;
-  }
-  Take();
-  while (Peek() && next_.Kind == Event::Type::Input) {
+  if (!Expect(Event::Type::Wait, "waited")) return;
+  while (Peek() == Next::Event && next_.Kind == Event::Type::Input) {
     Take();
     input.Hand(next_.Input);
   }
 }
 
 void ReplayingHost::Show(const Frame& frame) {
-  if (!Peek()) return;
-  if (next_.Kind != Event::Type::Shown) {
-    Diverge(std::string("the console showed a frame where the recording has ") +
-            Describe(next_.Kind));
-    return;
-  }
-  Take();
+  if (!Expect(Event::Type::Shown, "showed a frame")) return;
   ++frames_;
   if (FrameDigest(frame) != next_.FrameDigest) {
     Diverge("frame " + std::to_string(frames_) + " differs from the recorded one");
@@ -103,9 +110,20 @@ void ReplayingHost::Show(const Frame& frame) {
 }
 
 void ReplayingHost::ConsoleEnded() {
-  if (!Peek()) return;
-  Diverge(std::string("the console ended where the recording goes on with ") +
-          Describe(next_.Kind));
+  switch (Peek()) {
+    case Next::EndMark:
+      state_ = State::Ended;
+      break;
+    case Next::Event:
+      Diverge(std::string("the console ended where the recording goes on with ") +
+              Describe(next_.Kind));
+      break;
+    case Next::SavedMark:
+      Diverge("the console ended where the recorded one ran on until the journal was saved");
+      break;
+    case Next::Nothing:
+      break;
+  }
 }
 
 }  // namespace vorn::journal

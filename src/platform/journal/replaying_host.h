@@ -8,7 +8,10 @@
 // Each call of the console must be the one the journal has next. When it is
 // not (the console reads the clock where the recording waited, or a frame
 // differs from the recorded one), the replay has diverged: Finished() turns
-// true and Diverged() says at which event.
+// true and Message() says at which event. The end is judged too: the end
+// mark was written when the recorded console ended, so a console that goes
+// on past it, or ends before it, has diverged. A journal saved while its
+// console ran (the saved mark) stops the replay there instead.
 
 #include <cstdint>
 #include <string>
@@ -30,13 +33,15 @@ class ReplayingHost : public Host {
   void Show(const Frame& frame) override;
   bool Finished() override { return state_ != State::Playing; }
 
-  // Call once the console has returned: notes a journal that goes on past
-  // the point where the console ended (unless the viewer stopped the replay).
+  // Call once the console has returned: the replay has ended if the
+  // recording ended there too, and diverged if it goes on (unless the
+  // viewer stopped the replay or the journal ran out first).
   void ConsoleEnded();
 
   enum class State {
     Playing,
-    Ended,     // the journal's end mark, or the console ended where the recording did
+    Ended,     // the console ended where the recording did, at its end mark
+    Saved,     // the journal's saved mark: recorded while the console ran on
     CutOff,    // the journal ends without its end mark: replayed to its last whole block
     Stopped,   // the viewer ended the replay
     Diverged,  // Message() says where
@@ -60,8 +65,14 @@ class ReplayingHost : public Host {
     ReplayingHost& host_;
   };
 
-  // The next event into next_; false (and the state set) at the journal's end.
-  bool Peek();
+  // What the journal has next: an event (in next_), one of its two marks,
+  // or nothing more (the state then says why).
+  enum class Next { Event, EndMark, SavedMark, Nothing };
+  Next Peek();
+  // The next event for a call of the console (`what` says which, "read the
+  // clock"); false, with the state set, when the journal has another kind
+  // of event or has ended.
+  bool Expect(Event::Type kind, const char* what);
   void Take() { havePeek_ = false; }
   void Diverge(const std::string& what);
   void KeepPace(double reading);
