@@ -43,14 +43,20 @@ class ScriptedHost : public Host {
   void WaitUntil(double clock, InputSink& input) override {
     Wait(clock > time_ ? clock - time_ : 0.0, input);
   }
-  void Show(const Frame&) override { ++shown_; }
+  void Show(const Frame& frame) override {
+    ++shown_;
+    if (!frame.Changed.empty()) lastChanged_ = frame.Changed.back();
+  }
   int Shown() const { return shown_; }
+  double Now() const { return time_; }
+  const Region& LastChanged() const { return lastChanged_; }
 
  private:
   std::vector<Due> script_;
   std::size_t next_ = 0;
   double time_ = 5000.0;
   int shown_ = 0;
+  Region lastChanged_;
 };
 
 // The stand-in console: reads the clock once a wake-up, shows a frame whose
@@ -269,6 +275,59 @@ TEST_F(ReplayHostTest, InAWindowKeepsThePaceAndStopsOnTheViewersQ) {
   EXPECT_NEAR(replay.Seconds(), 1.0, 0.05);
   for (const InputEvent& input : console.inputs_) EXPECT_NE(input.Code, 'x');
   EXPECT_EQ(window.Shown(), static_cast<int>(replay.Frames()));
+}
+
+// Faster than recorded, the replay takes that much less of the window's time
+// and gives the window at most a frame a screen refresh, each with all that
+// changed since the last one it was given; the console sees the same run.
+TEST_F(ReplayHostTest, InAWindowPlaysAtTheViewersSpeed) {
+  const StandIn recorded = Record(true);
+  const double recordedSeconds = recorded.readings_.back() - recorded.readings_.front();
+  for (const double speed : {1.0, 4.0, 16.0}) {
+    JournalReader reader;
+    ASSERT_TRUE(reader.Open(path_));
+    ScriptedHost window({});
+    ReplayingHost replay(reader, &window);
+    replay.SetSpeed(speed);
+    StandIn console;
+    console.Run(replay);
+    replay.ConsoleEnded();
+    EXPECT_EQ(replay.Outcome(), ReplayingHost::State::Ended) << replay.Message();
+    EXPECT_EQ(console.readings_, recorded.readings_);
+    const double wall = window.Now() - 5000.0;
+    EXPECT_NEAR(wall, recordedSeconds / speed, 0.02 + 0.05 / speed) << speed;
+    if (speed == 1.0) {
+      EXPECT_EQ(window.Shown(), static_cast<int>(replay.Frames()));
+    } else {
+      EXPECT_LE(window.Shown(), static_cast<int>(wall * 60.0) + 2) << speed;
+      EXPECT_GE(window.Shown(), static_cast<int>(wall * 60.0) / 2) << speed;
+    }
+    // The last frame the window was given covers the rows the console
+    // changed since the one before it (one row a frame in the stand-in).
+    EXPECT_EQ(window.LastChanged().Width, 64);
+    EXPECT_GE(window.LastChanged().Height, 1);
+  }
+}
+
+// A kiosk's replay hands over on any touch or key; an ordinary one only on
+// the viewer's q, Escape or close button, and a pause holds it.
+TEST_F(ReplayHostTest, AnyInputStopsAReplayWhenAsked) {
+  Record(true);
+  for (const bool anyInput : {false, true}) {
+    JournalReader reader;
+    ASSERT_TRUE(reader.Open(path_));
+    ScriptedHost window({{5000.5, {InputEvent::Kind::ButtonDown, kButtonLeft, 3, 4}}});
+    ReplayingHost replay(reader, &window);
+    replay.StopOnAnyInput(anyInput);
+    StandIn console;
+    console.Run(replay);
+    replay.ConsoleEnded();
+    EXPECT_EQ(replay.Outcome(),
+              anyInput ? ReplayingHost::State::Stopped : ReplayingHost::State::Ended);
+    if (anyInput) {
+      EXPECT_NEAR(replay.Seconds(), 0.5, 0.05);
+    }
+  }
 }
 
 // The end mark says where the recorded console ended: a console that goes

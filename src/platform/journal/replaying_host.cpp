@@ -1,15 +1,58 @@
 #include "platform/journal/replaying_host.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vorn::journal {
+
+namespace {
+
+// Windows are given at most one frame in this many seconds when the replay
+// runs faster than recorded: about a screen refresh.
+constexpr double kShowEvery = 1.0 / 60.0;
+// How often a paused replay looks at the window's input.
+constexpr double kPausedLook = 0.05;
+
+Region Bounds(const Region& a, const Region& b) {
+  if (a.Width <= 0 || a.Height <= 0) return b;
+  const int left = std::min(a.X, b.X);
+  const int top = std::min(a.Y, b.Y);
+  const int right = std::max(a.X + a.Width, b.X + b.Width);
+  const int bottom = std::max(a.Y + a.Height, b.Y + b.Height);
+  return {left, top, right - left, bottom - top};
+}
+
+}  // namespace
 
 void ReplayingHost::Viewer::Hand(const InputEvent& event) {
   const bool ends = event.Type == InputEvent::Kind::CloseRequest ||
                     (event.Type == InputEvent::Kind::Key &&
                      (event.Code == 'q' || event.Code == 'Q' || event.Code == kKeyEscape ||
                       event.Code == kKeyCloseRequest));
-  if (ends && host_.state_ == State::Playing) host_.state_ = State::Stopped;
+  const bool touches = event.Type == InputEvent::Kind::Key ||
+                       event.Type == InputEvent::Kind::ButtonDown;
+  if (ends || (host_.stopOnAnyInput_ && touches)) host_.Stop();
+}
+
+void ReplayingHost::Stop() {
+  if (state_ == State::Playing) state_ = State::Stopped;
+}
+
+void ReplayingHost::Anchor(double reading) {
+  paceReading_ = reading;
+  paceWall_ = window_ != nullptr ? window_->Clock() : 0.0;
+}
+
+void ReplayingHost::SetSpeed(double speed) {
+  if (speed <= 0.0 || speed == speed_) return;
+  speed_ = speed;
+  if (haveReading_) Anchor(last_);
+}
+
+void ReplayingHost::SetPaused(bool paused) {
+  if (paused == paused_) return;
+  paused_ = paused;
+  if (!paused && haveReading_) Anchor(last_);
 }
 
 ReplayingHost::Next ReplayingHost::Peek() {
@@ -74,7 +117,7 @@ double ReplayingHost::Clock() {
   if (!haveReading_) {
     first_ = reading;
     haveReading_ = true;
-    if (window_ != nullptr) wallStart_ = window_->Clock();
+    Anchor(reading);
   }
   last_ = reading;
   if (window_ != nullptr) KeepPace(reading);
@@ -82,9 +125,14 @@ double ReplayingHost::Clock() {
 }
 
 void ReplayingHost::KeepPace(double reading) {
-  const double due = wallStart_ + (reading - first_);
+  while (paused_ && state_ == State::Playing) {
+    ShowPending();
+    window_->Wait(kPausedLook, viewer_);
+    if (!paused_) Anchor(reading);
+  }
   // At least one wait, so the window keeps answering when the replay runs late.
   for (;;) {
+    const double due = paceWall_ + (reading - paceReading_) / speed_;
     const double left = due - window_->Clock();
     window_->Wait(left > 0.0 ? left : 0.0, viewer_);
     if (left <= 0.0 || state_ != State::Playing) return;
@@ -106,10 +154,42 @@ void ReplayingHost::Show(const Frame& frame) {
     Diverge("frame " + std::to_string(frames_) + " differs from the recorded one");
     return;
   }
-  if (window_ != nullptr) window_->Show(frame);
+  if (window_ != nullptr) ShowInWindow(frame);
+}
+
+void ReplayingHost::ShowInWindow(const Frame& frame) {
+  if (speed_ <= 1.0 && !havePending_) {
+    window_->Show(frame);
+    return;
+  }
+  const bool newScreen = frame.NewScreen || (havePending_ && pending_.NewScreen);
+  if (newScreen) {
+    pendingArea_ = {0, 0, frame.Width, frame.Height};
+  } else {
+    if (!havePending_) pendingArea_ = {};
+    for (const Region& changed : frame.Changed) pendingArea_ = Bounds(pendingArea_, changed);
+  }
+  pending_ = frame;
+  pending_.NewScreen = newScreen;
+  havePending_ = true;
+  const double now = window_->Clock();
+  if (speed_ <= 1.0 || now - lastShown_ >= kShowEvery) {
+    ShowPending();
+    lastShown_ = now;
+  }
+}
+
+void ReplayingHost::ShowPending() {
+  if (!havePending_) return;
+  havePending_ = false;
+  if (pendingArea_.Width <= 0 || pendingArea_.Height <= 0) return;
+  pending_.Changed = std::span<const Region>(&pendingArea_, 1);
+  window_->Show(pending_);
 }
 
 void ReplayingHost::ConsoleEnded() {
+  // The console's canvas outlives it: the last frames kept back are shown.
+  if (window_ != nullptr) ShowPending();
   switch (Peek()) {
     case Next::EndMark:
       state_ = State::Ended;

@@ -12,6 +12,11 @@
 // mark was written when the recorded console ended, so a console that goes
 // on past it, or ends before it, has diverged. A journal saved while its
 // console ran (the saved mark) stops the replay there instead.
+//
+// In a window the viewer can change the pace (a speed, a pause) or stop the
+// replay. Faster than the recorded pace the console shows frames faster than
+// a screen does, so the window is given at most one a screen refresh, with
+// the rectangles changed since the last one it was given.
 
 #include <cstdint>
 #include <string>
@@ -32,6 +37,18 @@ class ReplayingHost : public Host {
   void WaitUntil(double /*clock*/, InputSink& input) override { Wait(0.0, input); }
   void Show(const Frame& frame) override;
   bool Finished() override { return state_ != State::Playing; }
+
+  // Recorded seconds per real second: 1 keeps the recorded pace.
+  void SetSpeed(double speed);
+  double Speed() const { return speed_; }
+  // While paused the window keeps answering and shows what it last showed.
+  void SetPaused(bool paused);
+  bool Paused() const { return paused_; }
+  // Ends the replay as the viewer's q does.
+  void Stop();
+  // Any key, button or touch of the viewer's then ends the replay, not only
+  // q, Escape and the close button (a kiosk hands over on a touch).
+  void StopOnAnyInput(bool on) { stopOnAnyInput_ = on; }
 
   // Call once the console has returned: the replay has ended if the
   // recording ended there too, and diverged if it goes on (unless the
@@ -76,6 +93,11 @@ class ReplayingHost : public Host {
   void Take() { havePeek_ = false; }
   void Diverge(const std::string& what);
   void KeepPace(double reading);
+  // Restarts the pace: `reading` is due now.
+  void Anchor(double reading);
+  void ShowInWindow(const Frame& frame);
+  // Gives the window what it has not been shown yet, if anything.
+  void ShowPending();
 
   JournalReader& reader_;
   Host* window_;
@@ -87,8 +109,20 @@ class ReplayingHost : public Host {
   double first_ = 0.0;
   double last_ = 0.0;
   bool haveReading_ = false;
-  double wallStart_ = 0.0;
+  // The pace: the recorded reading paceReading_ is due at the window's
+  // clock paceWall_, and later ones `speed_` times as fast.
+  double paceWall_ = 0.0;
+  double paceReading_ = 0.0;
+  double speed_ = 1.0;
+  bool paused_ = false;
+  bool stopOnAnyInput_ = false;
   std::uint64_t frames_ = 0;
+  // Frames kept from the window while replaying fast: the last one, and the
+  // bounds of all they changed.
+  Frame pending_;
+  Region pendingArea_;
+  bool havePending_ = false;
+  double lastShown_ = -1.0;
 };
 
 }  // namespace vorn::journal
