@@ -112,7 +112,6 @@ void ReplayingHost::Diverge(const std::string& what) {
 
 double ReplayingHost::Clock() {
   if (!Expect(Event::Type::Clock, "read the clock")) return last_;
-  Take();
   const double reading = next_.Seconds;
   if (!haveReading_) {
     first_ = reading;
@@ -125,8 +124,9 @@ double ReplayingHost::Clock() {
 }
 
 void ReplayingHost::KeepPace(double reading) {
+  // The window keeps the frame it was last given: a pause shows at most a
+  // screen refresh less than the console has drawn.
   while (paused_ && state_ == State::Playing) {
-    ShowPending();
     window_->Wait(kPausedLook, viewer_);
     if (!paused_) Anchor(reading);
   }
@@ -172,8 +172,11 @@ void ReplayingHost::ShowInWindow(const Frame& frame) {
   pending_ = frame;
   pending_.NewScreen = newScreen;
   havePending_ = true;
+  // A frame kept back points into the console's canvas, which may be gone
+  // by its next call (a new screen frees it), so the last frame before the
+  // journal's end is given at once.
   const double now = window_->Clock();
-  if (speed_ <= 1.0 || now - lastShown_ >= kShowEvery) {
+  if (speed_ <= 1.0 || now - lastShown_ >= kShowEvery || Peek() != Next::Event) {
     ShowPending();
     lastShown_ = now;
   }
@@ -188,8 +191,6 @@ void ReplayingHost::ShowPending() {
 }
 
 void ReplayingHost::ConsoleEnded() {
-  // The console's canvas outlives it: the last frames kept back are shown.
-  if (window_ != nullptr) ShowPending();
   switch (Peek()) {
     case Next::EndMark:
       state_ = State::Ended;

@@ -16,7 +16,8 @@
 // In a window the viewer can change the pace (a speed, a pause) or stop the
 // replay. Faster than the recorded pace the console shows frames faster than
 // a screen does, so the window is given at most one a screen refresh, with
-// the rectangles changed since the last one it was given.
+// the rectangles changed since the last one it was given, and the last
+// frame before the journal's end.
 
 #include <cstdint>
 #include <string>
