@@ -31,6 +31,16 @@ std::int64_t RefreshesSoFar() {
   return std::llround(State.NextScopeTime / 0.2);
 }
 
+// A fresh console on the host, run for two seconds.
+void StartConsole(HeadlessHost& host) {
+  ResetConsoleState();
+  AttachHost(&host);
+  InitializeState();
+  RestartConsole();
+  const double start = State.Now;
+  while (State.Now < start + 2.0) RunSchedulerPass();
+}
+
 // The headless host through a stall: at the first 10 ms nap after
 // StallAtNextNap (the help page's or the "p" wait's) its clock jumps ahead.
 // From then on it watches the frames shown and the readings of its clock,
@@ -125,14 +135,7 @@ void PrintTo(const Case& c, std::ostream* os) {
 
 class CatchUpTest : public ::testing::TestWithParam<Case> {
  protected:
-  void SetUp() override {
-    ResetConsoleState();
-    AttachHost(&host_);
-    InitializeState();
-    RestartConsole();
-    const double start = State.Now;
-    while (State.Now < start + 2.0) RunSchedulerPass();
-  }
+  void SetUp() override { StartConsole(host_); }
   void TearDown() override { AttachHost(nullptr); }
 
   // Goes away as the case says and comes back: on return the console has
@@ -234,12 +237,7 @@ TEST(PausedCatchUpTest, CountsOnlyTheWorkItDoes) {
    private:
     bool caughtUp_ = false;
   } host;
-  ResetConsoleState();
-  AttachHost(&host);
-  InitializeState();
-  RestartConsole();
-  const double start = State.Now;
-  while (State.Now < start + 2.0) RunSchedulerPass();
+  StartConsole(host);
   State.OperatingMode = Mode::Paused;
   host.Advance(60.0);
   const double offset = State.PauseOffset;
