@@ -147,6 +147,9 @@ test('touch: a tap designates, a finger held on IFF Mode1 holds it, a tap fires'
 
   await tap(500, 15);
   await waitForCells(page, 36, 70, kRed);
+  // What FIRE needs, so that a tap refused says which was missing.
+  await waitForCells(page, 34, 70, 'Target Tracked         YES');
+  await waitForCells(page, 34, 100, 'Msl Status       Ready  ');
   await tap(620, 920);
   await waitFor('the missile leaving Ready', async () =>
     (await readCells(page, 34, 111, 13)).text !== '      Ready  ');
