@@ -36,9 +36,10 @@ def policy(html):
     styles = " ".join(csp_hash(s) for s in inline(html, "style"))
     parts = ["default-src 'none'"]
     if scripts:
-        # The page's own script, the program it loads, and the program's
-        # compilation: nothing from elsewhere.
-        parts.append("script-src %s 'strict-dynamic' 'wasm-unsafe-eval'" % scripts)
+        # The page's own script, the program it loads from the site, and the
+        # program's compilation: nothing from elsewhere ('strict-dynamic'
+        # would let the page's script load a script from anywhere).
+        parts.append("script-src 'self' %s 'wasm-unsafe-eval'" % scripts)
         parts.append("connect-src 'self'")
     parts += ["style-src %s" % styles, "img-src data:", "base-uri 'none'", "form-action 'none'"]
     return "; ".join(parts)

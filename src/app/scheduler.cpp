@@ -132,25 +132,6 @@ void RunPanelTask() {
   ReplaceDistantTargets();
 }
 
-// One pass at Now: the tick, the panel task, and a sweep step or else the
-// scopes, each if due. While paused only the tick's input steps run.
-Transfer RunPass() {
-  if (TickDue()) {
-    const Transfer transfer = RunTick();
-    if (transfer != Transfer::None) return transfer;
-    if (State.OperatingMode == Mode::Paused) return Transfer::None;
-  }
-  if (State.OperatingMode == Mode::Paused) return Transfer::None;
-  if (State.Now > State.NextPanelTime) RunPanelTask();
-  if (State.Now > State.NextSweepTime) {
-    State.NextSweepTime += kSweepPeriod;
-    StepPpiSweep();
-  } else {
-    UpdateTtrScope();
-  }
-  return Transfer::None;
-}
-
 // A burst looks at the clock once per this much work, in sweep steps: a
 // tick, a panel task or a refresh of the tracking scopes (their own 0.2 s
 // deadline, made up one per scope update) counts kTaskWork, as each costs
@@ -161,16 +142,29 @@ Transfer RunPass() {
 constexpr int kWorkPerClockLook = 256;
 constexpr int kTaskWork = 8;
 
-// The work of a pass at Now.
-int PassWork() {
-  int work = 0;
-  if (TickDue()) work += kTaskWork;
-  if (State.Now > State.NextPanelTime) work += kTaskWork;
-  if (State.Now > State.NextSweepTime)
-    work += 1;
-  else if (State.Now > State.NextScopeTime)
+// One pass at Now: the tick, the panel task, and a sweep step or else the
+// scopes, each if due. While paused only the tick's input steps run. Adds
+// the work it did to `work`.
+Transfer RunPass(int& work) {
+  if (TickDue()) {
     work += kTaskWork;
-  return work;
+    const Transfer transfer = RunTick();
+    if (transfer != Transfer::None) return transfer;
+    if (State.OperatingMode == Mode::Paused) return Transfer::None;
+  }
+  if (State.OperatingMode == Mode::Paused) return Transfer::None;
+  if (State.Now > State.NextPanelTime) {
+    work += kTaskWork;
+    RunPanelTask();
+  }
+  if (State.Now > State.NextSweepTime) {
+    work += 1;
+    State.NextSweepTime += kSweepPeriod;
+    StepPpiSweep();
+  } else if (UpdateTtrScope()) {
+    work += kTaskWork;
+  }
+  return Transfer::None;
 }
 
 // The earliest host clock reading at which something falls due: the next
@@ -243,8 +237,7 @@ Transfer RunBurst(double clock, bool frameDue) {
   for (;;) {
     State.Now = clock - State.PauseOffset;
     if (!TaskDue()) break;
-    work += PassWork();
-    const Transfer transfer = RunPass();
+    const Transfer transfer = RunPass(work);
     if (transfer != Transfer::None) return transfer;
     if (sliceSpent()) return Transfer::None;
   }
@@ -253,8 +246,7 @@ Transfer RunBurst(double clock, bool frameDue) {
   // scopes, until the frame's share is done or, while the scopes make up
   // their refreshes after a stall, the slice is spent.
   for (int i = 0; i < kTtrUpdatesPerFrame; ++i) {
-    work += PassWork();
-    const Transfer transfer = RunPass();
+    const Transfer transfer = RunPass(work);
     if (transfer != Transfer::None) return transfer;
     if (sliceSpent()) break;
   }
@@ -285,7 +277,8 @@ Transfer RunSchedulerPass() {
   TakePendingInput();
   State.Now = ReadClock() - State.PauseOffset;
   const bool tickDue = TickDue();
-  const Transfer transfer = RunPass();
+  int work = 0;
+  const Transfer transfer = RunPass(work);
   // Paused with no tick due: the pass idles.
   if (transfer == Transfer::None && !tickDue && State.OperatingMode == Mode::Paused) SleepMs(10);
   return transfer;

@@ -147,13 +147,14 @@ void RedrawTtrColumn() {
 
 }  // namespace
 
-void UpdateTtrScope() {
+bool UpdateTtrScope() {
   if (Radar.ScopeClockSet == 0) {
     Radar.NextScopeTime = Radar.Now + kFirstRefreshDelay;
     Radar.ScopeClockSet = 1;
   }
   // One refresh per call at most: a late one is made up on the next calls.
-  if (Radar.Now > Radar.NextScopeTime) RefreshScopes();
+  const bool refresh = Radar.Now > Radar.NextScopeTime;
+  if (refresh) RefreshScopes();
 
   if (Radar.TtrRange < kTtrMinRange) Radar.TtrRange = kTtrMinRange;
 
@@ -164,6 +165,7 @@ void UpdateTtrScope() {
                                                        Radar.BurstClutter - 1.0;
 
   RedrawTtrColumn();
+  return refresh;
 }
 
 void DrawMtrScope() {

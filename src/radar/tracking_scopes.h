@@ -22,7 +22,9 @@ struct TrackingScopeState {
   std::array<int, 10> MtrTraceY{};
 };
 
-void UpdateTtrScope();
+// One column of the TTR trace, and the 0.2 s refresh of both scopes when it
+// is due; returns whether it refreshed them (the costly part).
+bool UpdateTtrScope();
 void DrawMtrScope();
 
 }  // namespace vorn

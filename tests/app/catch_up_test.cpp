@@ -31,6 +31,16 @@ std::int64_t RefreshesSoFar() {
   return std::llround(State.NextScopeTime / 0.2);
 }
 
+// A fresh console on the host, run for two seconds.
+void StartConsole(HeadlessHost& host) {
+  ResetConsoleState();
+  AttachHost(&host);
+  InitializeState();
+  RestartConsole();
+  const double start = State.Now;
+  while (State.Now < start + 2.0) RunSchedulerPass();
+}
+
 // The headless host through a stall: at the first 10 ms nap after
 // StallAtNextNap (the help page's or the "p" wait's) its clock jumps ahead.
 // From then on it watches the frames shown and the readings of its clock,
@@ -125,14 +135,7 @@ void PrintTo(const Case& c, std::ostream* os) {
 
 class CatchUpTest : public ::testing::TestWithParam<Case> {
  protected:
-  void SetUp() override {
-    ResetConsoleState();
-    AttachHost(&host_);
-    InitializeState();
-    RestartConsole();
-    const double start = State.Now;
-    while (State.Now < start + 2.0) RunSchedulerPass();
-  }
+  void SetUp() override { StartConsole(host_); }
   void TearDown() override { AttachHost(nullptr); }
 
   // Goes away as the case says and comes back: on return the console has
@@ -216,6 +219,35 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"PHeldTenMinutes", Away::PHeld, 600.0, false},
                       Case{"PHeldTenMinutesThenQ", Away::PHeld, 600.0, true}),
     [](const ::testing::TestParamInfo<Case>& info) { return info.param.Name; });
+
+// Paused, a tick only takes the input, and the catch-up of a paused console
+// counts just that: a tick's work, eight sweep steps, about thirty-two ticks
+// to a look at the clock, not the panel task and scope updates a tick runs
+// when not paused.
+TEST(PausedCatchUpTest, CountsOnlyTheWorkItDoes) {
+  class UntilCaughtUp : public HeadlessHost {
+   public:
+    UntilCaughtUp() : HeadlessHost(kSecondsPerReading) {}
+    void WaitUntil(double clock, InputSink& input) override {
+      caughtUp_ = caughtUp_ || clock > Time();
+      HeadlessHost::WaitUntil(clock, input);
+    }
+    bool Finished() override { return caughtUp_; }
+
+   private:
+    bool caughtUp_ = false;
+  } host;
+  StartConsole(host);
+  State.OperatingMode = Mode::Paused;
+  host.Advance(60.0);
+  const double offset = State.PauseOffset;
+  const std::uint64_t readings = host.ClockReads();
+  EXPECT_EQ(RunScheduler(), Transfer::EndProgram);
+  AttachHost(nullptr);
+  const double ticks = (State.PauseOffset - offset) / kTickPeriod;
+  EXPECT_GE(ticks, 600.0);
+  EXPECT_GE(ticks / static_cast<double>(host.ClockReads() - readings), 20.0);
+}
 
 }  // namespace
 }  // namespace vorn

@@ -36,6 +36,23 @@ shows_canvas_pixel() {
   shows_pixel "$x" "$y" "$3"
 }
 
+wait_for_pixel_at() {
+  poll 60 shows_canvas_pixel "$1" "$2" "$3" || fail "canvas pixel ($1, $2) never showed about $3"
+}
+
+# The lamps' colours at their places (red lit, white dim grey), read and
+# clicked through the placement PICTURE_* say; then Exit in the mode menu.
+lamps_then_exit() {
+  wait_for_pixel_at 500 15 255,0,0
+  wait_for_pixel_at 620 15 96,96,96
+  click_canvas 620 15
+  wait_for_pixel_at 620 15 255,255,255
+  wait_for_pixel_at 500 15 128,0,0
+  click_canvas 930 5
+  wait_vorn 30
+  [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+}
+
 # The status panel's line for the alert status.
 ALERT_ROW=36
 ALERT_RED="Site Alert Status RED? YES"
@@ -84,19 +101,7 @@ PICTURE_Y=0
 PICTURE_SCALE=1.5
 start_vorn_wayland "$VORN" --fill
 park_pointer
-# The lamps' colours at their places: red lit, white dim grey.
-wait_for_pixel_at() {
-  poll 60 shows_canvas_pixel "$1" "$2" "$3" || fail "canvas pixel ($1, $2) never showed about $3"
-}
-wait_for_pixel_at 500 15 255,0,0
-wait_for_pixel_at 620 15 96,96,96
-click_canvas 620 15
-wait_for_pixel_at 620 15 255,255,255
-wait_for_pixel_at 500 15 128,0,0
-# Exit in the mode menu.
-click_canvas 930 5
-wait_vorn 30
-[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+lamps_then_exit
 
 # Twice the canvas: read glyph by glyph at 2 x 2 pixels a canvas pixel, no
 # pixel blended with its neighbours. The help pages' 800 x 600 canvas is
@@ -127,12 +132,5 @@ start_weston 1 1000 800
 PICTURE_SCALE=0.78125
 start_vorn_wayland "$VORN"
 park_pointer
-wait_for_pixel_at 500 15 255,0,0
-wait_for_pixel_at 620 15 96,96,96
-click_canvas 620 15
-wait_for_pixel_at 620 15 255,255,255
-wait_for_pixel_at 500 15 128,0,0
-click_canvas 930 5
-wait_vorn 30
-[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+lamps_then_exit
 echo "PASS"

@@ -249,6 +249,9 @@ TEST(JournalBytesTest, ForeignFilesAndNewerFormatsAreRefusedWithTheReason) {
   Bytes damagedVersion = bytes;
   damagedVersion[8] = kFormatVersion + 1;
   const std::string png = "\x89PNG\r\n\x1a\n....";
+  // A version that would clear the terminal and set its title when printed.
+  const Bytes escapes = ToBytes(JournalEncoder::EncodeHeader(
+      Header{kFormatVersion, "1.0\x1b[2J\x1b]0;x\x07", 1280, 1024, 16}));
   struct Case {
     const char* name;
     Bytes bytes;
@@ -259,6 +262,7 @@ TEST(JournalBytesTest, ForeignFilesAndNewerFormatsAreRefusedWithTheReason) {
       {"picture", ToBytes(png), "x.vornj is not a vorn journal"},
       {"newer", newer, "x.vornj is in journal format 3, newer than this vorn reads (2)"},
       {"damaged version", damagedVersion, "x.vornj has a damaged header"},
+      {"control characters in the program's version", escapes, "x.vornj has a damaged header"},
       {"a magic letter changed", WithByte(bytes, 3, 'X'), "x.vornj has a damaged header"},
       {"header only in part", {bytes.begin(), bytes.begin() + 12}, "cut off inside its header"},
       {"magic only in part", {bytes.begin(), bytes.begin() + 5}, "cut off inside its header"},

@@ -4,17 +4,65 @@
 // beside anything that stands there, refuses what it must not touch, and
 // takes its name only when closed whole.
 
+#include "platform/journal/journal_writer.h"
+
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
-#include "platform/journal/journal_file.h"
-#include "platform/journal/journal_writer.h"
 #include "journal/journal_bytes.h"
+#include "platform/journal/journal_file.h"
+
+// The file system under the journal's name, as the tests need it: renameat2
+// failing with renameFailsWith (as where it cannot rename without
+// replacing; 0: it works), and another file that comes to stand under the
+// name `arriving` at the last moment, just before a call would take it.
+namespace {
+int renameFailsWith = 0;
+std::string arriving;
+
+template <typename Function>
+Function Real(const char* name) {
+  return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+void ArriveAt(const char* to) {
+  if (arriving.empty() || arriving != to) return;
+  arriving.clear();
+  std::ofstream(to) << "another recorder's journal";
+}
+}  // namespace
+
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
+                         unsigned int flags) noexcept {
+  if (renameFailsWith != 0) {
+    errno = renameFailsWith;
+    return -1;
+  }
+  ArriveAt(to);
+  static const auto real =
+      Real<int (*)(int, const char*, int, const char*, unsigned int)>("renameat2");
+  return real(fromFolder, from, toFolder, to, flags);
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept {
+  ArriveAt(to);
+  static const auto real = Real<int (*)(const char*, const char*)>("rename");
+  return real(from, to);
+}
+
+extern "C" int link(const char* from, const char* to) noexcept {
+  ArriveAt(to);
+  static const auto real = Real<int (*)(const char*, const char*)>("link");
+  return real(from, to);
+}
 
 namespace vorn::journal {
 namespace {
@@ -97,9 +145,9 @@ TEST(JournalWriterTest, ASinkThatFailsKeepsEveryBlockBeforeTheFailure) {
 
 TEST(JournalWriterTest, AFileAndMemoryHoldTheSameBytes) {
   ScratchFolder folder;
-  for (const JournalFile::Sync sync : {JournalFile::Sync::AtClose,
-                                       JournalFile::Sync::StartEachBlock,
-                                       JournalFile::Sync::EachBlock}) {
+  for (const JournalFile::Sync sync :
+       {JournalFile::Sync::AtClose, JournalFile::Sync::StartEachBlock,
+        JournalFile::Sync::EachBlock}) {
     const std::string name = "same-" + std::to_string(static_cast<int>(sync)) + ".vornj";
     JournalFile file(sync);
     MemoryBlocks memory;
@@ -166,22 +214,46 @@ TEST(JournalWriterTest, RefusesToRecordOverAnythingThatStands) {
   fs::permissions(folder.Path("locked"), fs::perms::owner_all);
 }
 
-TEST(JournalWriterTest, KeepsTheRecordingWhenItsNameIsTakenMeanwhile) {
-  ScratchFolder folder;
-  const std::string path = folder.Path("race.vornj");
-  JournalFile file;
-  ASSERT_TRUE(file.Create(path));
-  JournalWriter writer(file);
-  ASSERT_TRUE(writer.Start(kHeader));
-  writer.Clock(1.0);
-  ASSERT_TRUE(writer.Finish());
-  folder.Write("race.vornj", ToBytes("another recorder's journal"));
-  EXPECT_FALSE(file.Commit());
-  EXPECT_FALSE(file.Named());
-  EXPECT_NE(file.Error().find("cannot name the journal " + path), std::string::npos)
-      << file.Error();
-  EXPECT_EQ(folder.Listing().at("race.vornj"), "file another recorder's journal");
-  EXPECT_EQ(ReadFile(path + ".part").Result, JournalReader::Result::End);
+// The journal takes its name only where nothing stands, whether the file
+// system renames without replacing or cannot (then a link makes the name),
+// and however late another file comes to stand there: that file is left as
+// it is, and the whole recording is kept as NAME.part.
+TEST(JournalWriterTest, TakesItsNameOnlyWhereNothingStands) {
+  enum class Other { None, Before, AtTheLastMoment };
+  for (const int renameFails : {0, EINVAL, ENOSYS}) {
+    for (const Other other : {Other::None, Other::Before, Other::AtTheLastMoment}) {
+      const std::string what = "renameat2 failing with " + std::to_string(renameFails) +
+                               (other == Other::None     ? ", the name free"
+                                : other == Other::Before ? ", the name taken before"
+                                                         : ", the name taken at the last moment");
+      ScratchFolder folder;
+      const std::string path = folder.Path("race.vornj");
+      JournalFile file;
+      ASSERT_TRUE(file.Create(path));
+      JournalWriter writer(file);
+      ASSERT_TRUE(writer.Start(kHeader));
+      writer.Clock(1.0);
+      ASSERT_TRUE(writer.Finish());
+      if (other == Other::Before) folder.Write("race.vornj", ToBytes("another recorder's journal"));
+      if (other == Other::AtTheLastMoment) arriving = path;
+      renameFailsWith = renameFails;
+      const bool committed = file.Commit();
+      renameFailsWith = 0;
+      arriving.clear();
+      const bool taken = other != Other::None;
+      EXPECT_EQ(committed, !taken) << what << ": " << file.Error();
+      EXPECT_EQ(file.Named(), !taken) << what;
+      if (taken) {
+        EXPECT_NE(file.Error().find("cannot name the journal " + path), std::string::npos)
+            << what << ": " << file.Error();
+        EXPECT_EQ(folder.Listing().at("race.vornj"), "file another recorder's journal") << what;
+        EXPECT_EQ(ReadFile(path + ".part").Result, JournalReader::Result::End) << what;
+      } else {
+        EXPECT_EQ(ReadFile(path).Result, JournalReader::Result::End) << what;
+        EXPECT_FALSE(fs::exists(path + ".part")) << what;
+      }
+    }
+  }
 }
 
 // A recording whose window never opened leaves nothing behind; one that

@@ -74,12 +74,22 @@ TEST(PngFileTest, SavesBothDepthsWithTheirColours) {
   EXPECT_NE(error.find("cannot create /nonexistent-folder/x.png.part"), std::string::npos) << error;
 }
 
-// A picture may go where nothing stands or replace a picture; never over
-// the journal being replayed, however it is named.
-TEST(PngTargetTest, TakesANewNameOrAPictureAndRefusesTheJournal) {
+// A picture may go where nothing stands or replace a picture (a PNG); never
+// over the journal being replayed, however it is named, nor over any other
+// file that happens to have the name.
+TEST(PngTargetTest, TakesANewNameOrAPictureAndRefusesAnythingElse) {
   ScratchFolder folder;
   const std::string journal = folder.Write("s.vornj", ToBytes("a journal"));
-  folder.Write("old.png", ToBytes("an older picture"));
+  const std::uint16_t pixel = 0xFFFF;
+  Frame frame;
+  frame.Width = frame.Height = 1;
+  frame.Pixels = &pixel;
+  std::string error;
+  ASSERT_TRUE(WritePng(folder.Path("old.png"), frame, error)) << error;
+  folder.Write("notes.png", ToBytes("a user's notes"));
+  folder.Write("short.png", FromHex("89504e47"));
+  folder.Write("empty.png", {});
+  fs::create_symlink(folder.Path("old.png"), folder.Path("to-picture.png"));
   fs::create_symlink(journal, folder.Path("link.png"));
   struct Case {
     std::string name;
@@ -88,6 +98,10 @@ TEST(PngTargetTest, TakesANewNameOrAPictureAndRefusesTheJournal) {
   const Case cases[] = {
       {"new.png", ""},
       {"old.png", ""},
+      {"notes.png", "no PNG picture stands there"},
+      {"short.png", "no PNG picture stands there"},
+      {"empty.png", "no PNG picture stands there"},
+      {"to-picture.png", "it is not a plain file"},
       {"s.vornj", "it is the journal being replayed"},
       {"link.png", "it is the journal being replayed"},
       {"./s.vornj", "it is the journal being replayed"},
@@ -98,6 +112,25 @@ TEST(PngTargetTest, TakesANewNameOrAPictureAndRefusesTheJournal) {
     EXPECT_EQ(CheckPngTarget(folder.Path(c.name), journal, error), *c.says == '\0') << c.name;
     EXPECT_NE(error.find(c.says), std::string::npos) << c.name << ": " << error;
   }
+}
+
+// A file that comes to stand under the name while the replay runs is left
+// as it is; the whole picture stays in PATH.part, and the message says so.
+TEST(PngTargetTest, AFileThatCameMeanwhileIsKept) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("end.png");
+  std::string error;
+  ASSERT_TRUE(CheckPngTarget(path, folder.Path("s.vornj"), error)) << error;
+  folder.Write("end.png", ToBytes("a user's notes"));
+  const std::uint16_t pixel = 0xFFFF;
+  Frame frame;
+  frame.Width = frame.Height = 1;
+  frame.Pixels = &pixel;
+  EXPECT_FALSE(WritePng(path, frame, error));
+  EXPECT_NE(error.find("the picture is kept in " + path + ".part"), std::string::npos) << error;
+  EXPECT_EQ(folder.Listing().at("end.png"), "file a user's notes");
+  png_uint_32 width = 0, height = 0;
+  EXPECT_EQ(ReadRgb(path + ".part", width, height).size(), 3u);
 }
 
 }  // namespace

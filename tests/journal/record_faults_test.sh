@@ -21,14 +21,8 @@ FAULT=$3
 source "$(dirname "$0")/../../tools/xsession.sh"
 source "$(dirname "$0")/session.sh"
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -s "$WORK/vorn.err" ] && { echo "vorn's standard error:" >&2; cat "$WORK/vorn.err" >&2; }
-  exit 1
-}
-
 start_display_held
-trap 'echo "FAIL: line $LINENO; vorn said:" >&2; cat "$WORK/vorn.err" >&2' ERR
+show_vorn_on_error
 
 # Moves the pointer about while vorn runs, so the journal has input in it
 # (in a shell of its own: a subshell would run this one's exit trap).

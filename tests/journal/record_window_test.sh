@@ -11,15 +11,8 @@ VORN=$1
 source "$(dirname "$0")/../../tools/xsession.sh"
 source "$(dirname "$0")/session.sh"
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -s "$WORK/vorn.err" ] && { echo "vorn's standard error:" >&2; cat "$WORK/vorn.err" >&2; }
-  exit 1
-}
-
 start_display_held
-# A step that fails (xdotool finding the window gone) shows what vorn said.
-trap 'echo "FAIL: line $LINENO; vorn said:" >&2; cat "$WORK/vorn.err" >&2' ERR
+show_vorn_on_error
 JOURNAL=$WORK/session.vornj
 start_vorn_with "$VORN" --record "$JOURNAL"
 [ -f "$JOURNAL.part" ] || fail "no $JOURNAL.part while recording"

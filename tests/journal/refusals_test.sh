@@ -2,10 +2,11 @@
 # What vorn must not touch, through the built program: a recording refuses a
 # name that stands on the disk (a journal, a NAME.part an earlier recording
 # left, a link, a folder) or a folder it cannot write in, and a replay
-# refuses a picture that would replace the journal itself, a folder or a
-# temporary file in the way, each before anything is written, with one line
-# and exit status 1; the folder is the same before and after, to the byte. A
-# recording whose window cannot open leaves nothing behind. Needs no display.
+# refuses a picture that would replace the journal itself, a file that is no
+# picture, a folder or a temporary file in the way, each before anything is
+# written, with one line and exit status 1; the folder is the same before
+# and after, to the byte. A recording whose window cannot open leaves
+# nothing behind. Needs no display.
 # Arguments: the vorn binary, the golden journal.
 set -euo pipefail
 VORN=$1
@@ -55,6 +56,7 @@ cp "$GOLDEN" "$D/s.vornj"
 ln "$D/s.vornj" "$D/hard.png"
 ln -s "$D/s.vornj" "$D/soft.png"
 printf 'half a picture' > "$D/end.png.part"
+printf "a user's notes" > "$D/notes.png"
 mkdir "$LOCKED"
 # A folder nobody may write in; the superuser may write in any, unless it is
 # immutable.
@@ -90,6 +92,8 @@ refused "cannot save the picture as $D/sessions: it is a folder" \
   --replay "$D/s.vornj" --headless --screenshot "$D/sessions"
 refused "cannot save the picture as $D/pictures/: it is a folder" \
   --replay "$D/s.vornj" --headless --screenshot "$D/pictures/"
+refused "cannot save the picture as $D/notes.png: a file that is no PNG picture stands there" \
+  --replay "$D/s.vornj" --headless --screenshot "$D/notes.png"
 refused "cannot save the picture as $D/end.png: $D/end.png.part is in the way" \
   --replay "$D/s.vornj" --headless --screenshot "$D/end.png"
 refused "cannot save the picture in $D/no/such: No such file or directory" \

@@ -429,6 +429,7 @@ TEST_F(ReplayHostTest, ASignalEndsTheConsoleThroughItsOwnEnding) {
     ending.emplace(*raising);
     return *ending;
   });
+  ReleaseEndSignals();
   EXPECT_TRUE(EndSignalled());
   EXPECT_EQ(recorded.readings_.size(), 100u) << "ended at the wait after the signal";
   ASSERT_FALSE(recorded.inputs_.empty());

@@ -1,8 +1,21 @@
 # A session at the console in its window under Xvfb, driven with xdotool:
 # designate an aircraft, RED, FIRE, Manual Burst, the help pages and back,
 # Pause and on again, the p hold, Auto for a while, and q. Sourced by the
-# window recording test and by record_golden.sh; the caller defines fail and
-# sources tools/xsession.sh (x11-utils gives xprop).
+# window recording tests and by record_golden.sh, after tools/xsession.sh
+# (x11-utils gives xprop).
+
+# Ends the test with the reason and what vorn said.
+fail() {
+  echo "FAIL: $*" >&2
+  [ -s "$WORK/vorn.err" ] && { echo "vorn's standard error:" >&2; cat "$WORK/vorn.err" >&2; }
+  exit 1
+}
+
+# From here on, a step that fails (xdotool finding the window gone, say)
+# shows what vorn said; for a script run with set -E.
+show_vorn_on_error() {
+  trap 'echo "FAIL: line $LINENO; vorn said:" >&2; cat "$WORK/vorn.err" >&2' ERR
+}
 
 # Starts the private display, with one client that stays connected: Xvfb
 # resets itself when its last client leaves, and a vorn started during the

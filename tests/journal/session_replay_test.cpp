@@ -258,6 +258,7 @@ TEST_F(SessionReplayTest, ASignalEndsTheRecordingWholeFromAnywhere) {
       ended = CanvasHash();
       endedAt = host.Time() - start;
     }
+    ReleaseEndSignals();
     EXPECT_TRUE(EndSignalled()) << c.where;
     EXPECT_GT(endedAt, c.at) << c.where;
     EXPECT_LT(endedAt, c.at + 1.0) << c.where << ": ends within a tick or two";

@@ -147,6 +147,9 @@ test('touch: a tap designates, a finger held on IFF Mode1 holds it, a tap fires'
 
   await tap(500, 15);
   await waitForCells(page, 36, 70, kRed);
+  // What FIRE needs, so that a tap refused says which was missing.
+  await waitForCells(page, 34, 70, 'Target Tracked         YES');
+  await waitForCells(page, 34, 100, 'Msl Status       Ready  ');
   await tap(620, 920);
   await waitFor('the missile leaving Ready', async () =>
     (await readCells(page, 34, 111, 13)).text !== '      Ready  ');
@@ -265,6 +268,9 @@ test('start-up: a page opened from a file says to serve its folder', async () =>
   await page.close();
 });
 
+// The page's clock, in milliseconds, when the program last went to sleep.
+const sleptAt = (page) => page.evaluate(() => vornPage.stats.sleptAt);
+
 test('Pause clicked with the mouse moving over it holds for its 0.2 s', async () => {
   const { page } = await openConsole(browser, site.url);
   await waitForCells(page, 2, 1, kTitle);
@@ -284,7 +290,11 @@ test('Pause clicked with the mouse moving over it holds for its 0.2 s', async ()
     let held = false;
     for (let attempt = 0; attempt < 3 && !held; ++attempt) {
       await click();
-      await page.waitForTimeout(1000);  // the span in which a second toggle would show
+      // Until the program, asleep again, has had a second on its clock since
+      // the button went up (it sleeps only with every tick due done): the
+      // span in which a second toggle would show.
+      const upAt = await page.evaluate(() => vornPage.clock());
+      await waitFor('a second of the console', async () => (await sleptAt(page)) >= upAt + 1000);
       held = (await readCells(page, 1, 108, 7)).text === shows;
     }
     assert.ok(held, `${shows} stays after a click with the mouse moving`);

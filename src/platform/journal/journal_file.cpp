@@ -16,17 +16,19 @@ bool Exists(const std::string& path, struct stat& info) {
   return lstat(path.c_str(), &info) == 0;
 }
 
-// Renames without replacing a file that stands under the new name. Where
-// the file system cannot do that in one step, looks first.
+// Renames without replacing a file that stands under the new name (EEXIST
+// then). Where the file system cannot rename so, a second name is made and
+// the first taken away: a link fails as well when the name is taken, where
+// a look first and a plain rename after would replace a file that came to
+// stand there between the two.
 int RenameNoReplace(const std::string& from, const std::string& to) {
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
   if (errno != EINVAL && errno != ENOSYS) return -1;
-  struct stat info;
-  if (Exists(to, info)) {
-    errno = EEXIST;
-    return -1;
-  }
-  return std::rename(from.c_str(), to.c_str());
+  if (link(from.c_str(), to.c_str()) != 0) return -1;
+  // The journal stands under its name; a leftover second name holds the
+  // same file, and replaces nothing.
+  unlink(from.c_str());
+  return 0;
 }
 
 }  // namespace

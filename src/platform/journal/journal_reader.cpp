@@ -174,7 +174,11 @@ bool JournalReader::Start() {
              "): replay it with a newer vorn";
     return false;
   }
-  if (sides[0] > kMaxCanvasSide || sides[1] > kMaxCanvasSide ||
+  // The program's version goes into messages on the terminal: printable
+  // characters only, so a crafted journal sends it no control sequences.
+  const bool printable = std::all_of(programVersion.begin(), programVersion.end(),
+                                     [](char c) { return c >= ' ' && c <= '~'; });
+  if (!printable || sides[0] > kMaxCanvasSide || sides[1] > kMaxCanvasSide ||
       (sides[2] != 16 && sides[2] != 32))
     return fail();
   header_.FormatVersion = static_cast<std::uint32_t>(version);

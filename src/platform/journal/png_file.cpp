@@ -25,25 +25,45 @@ void Expand565(std::uint16_t p, std::uint8_t* rgb) {
   rgb[2] = static_cast<std::uint8_t>(b << 3 | b >> 2);
 }
 
+// What stands under the name may be replaced only when it is a picture
+// (a file that starts with the PNG signature): a user's document named
+// end.png is not lost to a screenshot. Nothing standing there is fine too.
+bool Replaceable(const std::string& path, std::string& error) {
+  struct stat target;
+  if (lstat(path.c_str(), &target) != 0) return true;
+  if (!S_ISREG(target.st_mode)) {
+    error = "cannot save the picture as " + path + ": it is not a plain file";
+    return false;
+  }
+  static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  unsigned char start[sizeof kSignature] = {};
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  const ssize_t got = fd < 0 ? -1 : read(fd, start, sizeof start);
+  if (fd >= 0) close(fd);
+  if (got != static_cast<ssize_t>(sizeof start) ||
+      std::memcmp(start, kSignature, sizeof start) != 0) {
+    error = "cannot save the picture as " + path +
+            ": a file that is no PNG picture stands there, and vorn replaces only a picture";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool CheckPngTarget(const std::string& path, const std::string& journal, std::string& error) {
   struct stat target, other;
-  if (path.empty() || path.back() == '/' || (stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode))) {
+  if (path.empty() || path.back() == '/' ||
+      (stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode))) {
     error = "cannot save the picture as " + path + ": it is a folder; name a file in it";
     return false;
   }
-  if (stat(path.c_str(), &target) == 0) {
-    if (stat(journal.c_str(), &other) == 0 && target.st_dev == other.st_dev &&
-        target.st_ino == other.st_ino) {
-      error = "cannot save the picture as " + path + ": it is the journal being replayed";
-      return false;
-    }
-    if (!S_ISREG(target.st_mode)) {
-      error = "cannot save the picture as " + path + ": it is not a plain file";
-      return false;
-    }
+  if (stat(path.c_str(), &target) == 0 && stat(journal.c_str(), &other) == 0 &&
+      target.st_dev == other.st_dev && target.st_ino == other.st_ino) {
+    error = "cannot save the picture as " + path + ": it is the journal being replayed";
+    return false;
   }
+  if (!Replaceable(path, error)) return false;
   const std::string temp = path + ".part";
   if (lstat(temp.c_str(), &other) == 0) {
     error = "cannot save the picture as " + path + ": " + temp +
@@ -104,9 +124,15 @@ bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
     unlink(temp.c_str());
     return false;
   }
+  // Looked at again: the replay may have run long enough for a file to come
+  // to stand under the name. The whole picture then stays beside it.
+  if (!Replaceable(path, error)) {
+    error += "; the picture is kept in " + temp;
+    return false;
+  }
   if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    error = "cannot rename " + temp + " to " + path + ": " + std::strerror(errno);
-    unlink(temp.c_str());
+    error = "cannot rename " + temp + " to " + path + ": " + std::strerror(errno) +
+            "; the picture is kept there";
     return false;
   }
   return true;

@@ -11,10 +11,20 @@
 
 namespace vorn {
 
-// Installs the handlers, forgetting any signal that came before.
+// Installs the handlers, forgetting any signal that came before. The
+// handlers found are kept (once, however often this is called) for
+// ReleaseEndSignals.
 void CatchEndSignals();
+// Puts back the handlers CatchEndSignals found.
+void ReleaseEndSignals();
 // Whether one of the signals has come since.
 bool EndSignalled();
+
+// After a signal a wait lasts at most this long: the console still idles
+// between its wake-ups (a wait of 0 would make its loop spin, and a
+// recording take down every turn), and a long wait (a replay keeping a
+// recorded pause) still ends within a frame or two.
+inline constexpr double kSignalledWait = 0.02;
 
 class EndOnSignalHost : public Host {
  public:
