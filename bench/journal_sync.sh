@@ -2,7 +2,8 @@
 # What syncing a recording's blocks costs the frame pace, on the disk of the
 # given folders: journal_sync (bench/journal_sync.cpp) for each way of
 # syncing, ROUNDS times each, SECONDS each, taking turns.
-#   bench/journal_sync.sh [build/release/bench/journal_sync] SECONDS ROUNDS FOLDER...
+#   bench/journal_sync.sh MEASURE SECONDS ROUNDS FOLDER...
+# (MEASURE: the journal_sync program, build/release/bench/journal_sync)
 # A slow disk to try it on (as root): a file system on a loop device whose
 # writes are held to 20 a second and 1 MB/s by the blkio cgroup:
 #   truncate -s 256M slow.img && mkfs.ext4 -q slow.img
