@@ -1,5 +1,6 @@
 #include "app/console.h"
 
+#include "app/console_state.h"
 #include "app/help_pages.h"
 #include "app/scheduler.h"
 #include "display/services.h"
@@ -7,6 +8,10 @@
 namespace vorn {
 
 int RunConsole(Host& host) {
+  // Each run starts from a fresh record, as a new process would, so a run
+  // that follows another in the same process (the browser's sessions)
+  // replays anywhere.
+  ResetConsoleState();
   AttachHost(&host);
   InitializeState();
   for (;;) {
