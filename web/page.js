@@ -518,6 +518,8 @@
         idleSkipped += ms;
         checkIdle();
       },
+      // A command as the bar's buttons give it (the kiosk has no bar).
+      ask,
     },
     shown() {
       ++stats.frames;
