@@ -52,7 +52,7 @@
   // program last went to sleep (it had done all that was due by then), and
   // when the page was last shown again and its first frame after that.
   const stats = { frames: 0, sleptAt: 0, visibleAt: null, firstFrameAfterVisible: null,
-                  sessions: 0, replays: 0 };
+                  sessions: 0, replays: 0, demos: 0, openedAt: null, firstReplayFrameAt: null };
 
   // --- Messages over the canvas -------------------------------------------
 
@@ -357,6 +357,7 @@
 
   function openFile(file) {
     if (!file) return;
+    stats.openedAt = performance.now();
     file.arrayBuffer().then((buffer) => {
       note(`Opening ${file.name}…`);
       ask('open', 0, { bytes: new Uint8Array(buffer), name: file.name });
@@ -461,6 +462,8 @@
       byId('replay').hidden = !replaying || kiosk;
       byId('save').hidden = replaying;
       if (replaying) {
+        if (session === 'demo') ++stats.demos;
+        stats.firstReplayFrameAt = null;
         length = seconds;
         paused = false;
         speed = 1;
@@ -523,6 +526,7 @@
     },
     shown() {
       ++stats.frames;
+      if (stats.firstReplayFrameAt === null && session !== 'live') stats.firstReplayFrameAt = performance.now();
       if ((window.devicePixelRatio || 1) !== layoutRatio) layout();
       if (stats.visibleAt !== null && stats.firstFrameAfterVisible === null)
         stats.firstFrameAfterVisible = performance.now();
