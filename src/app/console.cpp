@@ -8,9 +8,8 @@
 namespace vorn {
 
 int RunConsole(Host& host) {
-  // Each run starts from a fresh record, as a new process would, so a run
-  // that follows another in the same process (the browser's sessions)
-  // replays anywhere.
+  // A fresh record is a fresh console, so a second run in the same process
+  // (a replay played again) starts as the program does.
   ResetConsoleState();
   AttachHost(&host);
   InitializeState();
