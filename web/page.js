@@ -402,6 +402,8 @@
     if (kiosk && session === 'live' && idleClock() - lastInputAt >= kIdleMs) ask('demo');
   }
   if (kiosk) {
+    // A visitor's console is not theirs to save, nor the kiosk's to replace.
+    byId('open').hidden = true;
     setInterval(checkIdle, 1000);
     // Full screen needs a user's gesture in most browsers: the first will do.
     const full = () => {
@@ -460,7 +462,7 @@
       document.body.dataset.session = session;
       const replaying = session !== 'live';
       byId('replay').hidden = !replaying || kiosk;
-      byId('save').hidden = replaying;
+      byId('save').hidden = replaying || kiosk;
       if (replaying) {
         if (session === 'demo') ++stats.demos;
         stats.firstReplayFrameAt = null;
