@@ -94,11 +94,19 @@ test('a session saved in the page replays on the desktop to the hash the page sh
   // The console runs on after the save.
   const steps = await sweepSteps(page);
   await waitFor('the console running on', async () => (await sweepSteps(page)) > steps + 100);
+  // Ended by q, the whole session saved: its replay ends where it did.
+  await page.focus('#canvas');  // from the Save button
+  await page.keyboard.press('q');
+  await page.waitForSelector('#ended', { state: 'visible', timeout: 60000 });
+  const [whole] = await Promise.all([page.waitForEvent('download'), page.click('#save')]);
+  const ended = join(scratch, `ended-${whole.suggestedFilename()}`);
+  await whole.saveAs(ended);
+  const endHash = await page.getAttribute('#hash', 'data-hash');
   assert.deepEqual(errors, []);
   await page.close();
 
-  const replay = replayNatively(saved);
-  assert.deepEqual(replay, { status: 0, hash: shown, message: '' });
+  assert.deepEqual(replayNatively(saved), { status: 0, hash: shown, message: '' });
+  assert.deepEqual(replayNatively(ended), { status: 0, hash: endHash, message: '' });
 });
 
 test('the golden journal plays to its recorded hash at 1x and at 16x', async () => {
