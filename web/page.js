@@ -321,7 +321,6 @@
 
   // --- Sessions: saving, opening, the replay bar, the kiosk ----------------
 
-
   function ask(kind, value = 0, extra = {}) {
     if (!running) return;
     commands.push({ kind, value, ...extra });
@@ -356,7 +355,7 @@
   }
 
   function openFile(file) {
-    if (!file) return;
+    if (!file || kiosk) return;
     stats.openedAt = performance.now();
     file.arrayBuffer().then((buffer) => {
       note(`Opening ${file.name}…`);
