@@ -7,11 +7,14 @@ older one never meets a newer other; index.html names them, inlines the
 page's script and carries a content security policy that allows that script
 (by its hash), what it loads, and nothing else.
 
-    make_site.py PROGRAM_DIR PAGES_DIR SITE_DIR
+The kiosk's demonstration journal goes in as vorn-demo-0123456789abcdef.vornj,
+named for its contents the same way; index.html names it.
+
+    make_site.py PROGRAM_DIR PAGES_DIR SITE_DIR DEMO_JOURNAL
 
 PROGRAM_DIR holds vorn.js and vorn.wasm; PAGES_DIR is web/ (index.html,
-controls.html, page.js). Older program files in SITE_DIR, which earlier builds
-put there, are removed; nothing else in it is touched.
+controls.html, page.js). Older program and demonstration files in SITE_DIR,
+which earlier builds put there, are removed; nothing else in it is touched.
 """
 
 import base64
@@ -53,12 +56,15 @@ def write(path, data):
     os.replace(temporary, path)
 
 
-def main(program_dir, pages_dir, site_dir):
+def main(program_dir, pages_dir, site_dir, demo_path):
     with open(os.path.join(program_dir, "vorn.js"), "rb") as f:
         js = f.read()
     with open(os.path.join(program_dir, "vorn.wasm"), "rb") as f:
         wasm = f.read()
     name = "vorn-" + hashlib.sha256(js + b"\0" + wasm).hexdigest()[:16]
+    with open(demo_path, "rb") as f:
+        demo = f.read()
+    demo_name = "vorn-demo-" + hashlib.sha256(demo).hexdigest()[:16] + ".vornj"
 
     with open(os.path.join(pages_dir, "page.js"), encoding="utf-8") as f:
         script = f.read()
@@ -70,21 +76,23 @@ def main(program_dir, pages_dir, site_dir):
             html = f.read()
         html = (html.replace("@PROGRAM@", name)
                 .replace("@PROGRAM_SHA256@", hashlib.sha256(wasm).hexdigest())
+                .replace("@DEMO@", demo_name)
                 .replace("@PAGE_SCRIPT@", script))
         pages[page] = html.replace("@POLICY@", policy(html))
 
     os.makedirs(site_dir, exist_ok=True)
     write(os.path.join(site_dir, name + ".js"), js)
     write(os.path.join(site_dir, name + ".wasm"), wasm)
+    write(os.path.join(site_dir, demo_name), demo)
     for page, html in pages.items():
         write(os.path.join(site_dir, page), html.encode("utf-8"))
-    stale = re.compile(r"^vorn(-[0-9a-f]{16})?\.(js|wasm)$")
+    stale = re.compile(r"^vorn(-[0-9a-f]{16})?\.(js|wasm)$|^vorn-demo-[0-9a-f]{16}\.vornj$")
     for entry in os.listdir(site_dir):
-        if stale.match(entry) and not entry.startswith(name + "."):
+        if stale.match(entry) and not entry.startswith(name + ".") and entry != demo_name:
             os.remove(os.path.join(site_dir, entry))
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         sys.exit(__doc__)
     main(*sys.argv[1:])

@@ -16,8 +16,12 @@
   const header = byId('header');
   const fullButton = byId('full');
   const fillButton = byId('fill');
-  const context = canvas.getContext('2d', { alpha: false });
+  const bar = byId('bar');
   const program = document.querySelector('meta[name="vorn-program"]');
+  const demoFile = document.querySelector('meta[name="vorn-demo"]');
+  // index.html?kiosk: the demonstration plays until someone touches it.
+  const kiosk = new URLSearchParams(location.search).has('kiosk');
+  const context = canvas.getContext('2d', { alpha: false });
 
   // Set once the program has connected, cleared when it ends.
   let door = null;
@@ -26,6 +30,15 @@
   // What the program's input has been told, and what it has yet to take.
   const queue = [];
   let buttons = 0;
+
+  // What the page asks of the program, taken by it at its next wait.
+  const commands = [];
+  let opened = null;     // the journal of the last 'open' taken
+  let session = null;    // 'live', 'replay', 'demo' or 'idle'
+  let lastInputAt = 0;   // on idleClock
+  let idleSkipped = 0;   // time the tests have moved the idle clock on
+  const kIdleMs = 120000;
+  const idleClock = () => pageClock() + idleSkipped;
 
   // Where the canvas is shown: the area left for it on the screen element
   // and the letterbox in that area, in device pixels.
@@ -38,7 +51,8 @@
   // For measurements and tests: frames shown, and the page clock when the
   // program last went to sleep (it had done all that was due by then), and
   // when the page was last shown again and its first frame after that.
-  const stats = { frames: 0, sleptAt: 0, visibleAt: null, firstFrameAfterVisible: null };
+  const stats = { frames: 0, sleptAt: 0, visibleAt: null, firstFrameAfterVisible: null,
+                  sessions: 0, replays: 0, demos: 0, openedAt: null, firstReplayFrameAt: null };
 
   // --- Messages over the canvas -------------------------------------------
 
@@ -64,10 +78,12 @@
 
   let hiddenSince = document.hidden ? performance.now() : null;
   let hiddenFor = 0;
+  // Time the tests have moved the clock on (vornPage.test).
+  let skipped = 0;
 
   function pageClock() {
     const now = performance.now();
-    return now - hiddenFor - (hiddenSince === null ? 0 : now - hiddenSince);
+    return now - hiddenFor - (hiddenSince === null ? 0 : now - hiddenSince) + skipped;
   }
 
   // The program's one sleep at a time. While the page is hidden it sleeps
@@ -96,11 +112,16 @@
   // of a catch-up. While the page is hidden it waits like a sleep: a page in
   // the background does no work.
   const turns = new MessageChannel();
-  turns.port1.onmessage = wake;
+  let turning = null;
+  turns.port1.onmessage = () => {
+    const resolve = turning;
+    turning = null;
+    if (resolve) resolve();
+  };
   function turn() {
     if (document.hidden) return sleep(0);
     return new Promise((resolve) => {
-      sleeper = { resolve, timer: null };
+      turning = resolve;
       turns.port2.postMessage(0);
     });
   }
@@ -127,6 +148,7 @@
 
   function push(kind, code = 0, x = 0, y = 0) {
     if (!running) return;
+    if (kind !== 'focus') lastInputAt = idleClock();
     // Only the last of a run of moves matters to the console.
     const last = queue[queue.length - 1];
     if (kind === 'move' && last && last.kind === 'move') queue.pop();
@@ -262,7 +284,8 @@
     layoutRatio = d;
     const r = screenArea.getBoundingClientRect();
     const width = Math.round(r.width * d);
-    const height = Math.round(r.height * d);
+    const strip = bar.hidden || fullScreenElement() !== null ? 0 : Math.ceil(bar.getBoundingClientRect().height * d);
+    const height = Math.round(r.height * d) - strip;
     const corner = placeHeader(width, height, d);
     area = { x: corner.x, y: corner.y, width: width - corner.x, height: height - corner.y };
     picture = door.letterbox(area.width, area.height, canvasWidth, canvasHeight, fill ? 1 : 0);
@@ -296,7 +319,104 @@
   document.addEventListener('fullscreenchange', layout);
   document.addEventListener('webkitfullscreenchange', layout);
 
+  // --- Sessions: saving, opening, the replay bar, the kiosk ----------------
+
+  function ask(kind, value = 0, extra = {}) {
+    if (!running) return;
+    commands.push({ kind, value, ...extra });
+  }
+
+  function note(text) {
+    byId('note').textContent = text;
+  }
+
+  const twoDigits = (n) => String(n).padStart(2, '0');
+  function clockText(seconds) {
+    const s = Math.max(0, Math.floor(seconds));
+    return `${Math.floor(s / 60)}:${twoDigits(s % 60)}`;
+  }
+
+  // A journal's download name: the local date and time of the save.
+  function journalName(d = new Date()) {
+    return `vorn-${d.getFullYear()}-${twoDigits(d.getMonth() + 1)}-${twoDigits(d.getDate())}-` +
+           `${twoDigits(d.getHours())}${twoDigits(d.getMinutes())}${twoDigits(d.getSeconds())}.vornj`;
+  }
+
+  function download(bytes, name) {
+    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    const a = document.createElement('a');
+    a.href = url;
+    a.download = name;
+    a.hidden = true;
+    document.body.append(a);
+    a.click();
+    a.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
+  }
+
+  function openFile(file) {
+    if (!file || kiosk) return;
+    stats.openedAt = performance.now();
+    file.arrayBuffer().then((buffer) => {
+      note(`Opening ${file.name}…`);
+      ask('open', 0, { bytes: new Uint8Array(buffer), name: file.name });
+    }, (error) => note(`${file.name} could not be read: ${error.message}`));
+  }
+
+  const picker = byId('picker');
+  byId('open').addEventListener('click', () => picker.click());
+  picker.addEventListener('change', () => {
+    openFile(picker.files[0]);
+    picker.value = '';
+  });
+  document.addEventListener('dragover', (e) => e.preventDefault());
+  document.addEventListener('drop', (e) => {
+    e.preventDefault();
+    openFile(e.dataTransfer && e.dataTransfer.files[0]);
+  });
+  byId('save').addEventListener('click', () => ask('save'));
+
+  let paused = false;
+  let speed = 1;
+  const pauseButton = byId('pause');
+  pauseButton.addEventListener('click', () => ask('pause', paused ? 0 : 1));
+  for (const n of [1, 4, 16]) byId(`speed${n}`).addEventListener('click', () => ask('speed', n));
+  byId('takeover').addEventListener('click', () => ask('takeOver'));
+
+  let length = 0;
+  let positionText = '';
+  function showPosition(seconds) {
+    const text = `${clockText(seconds)} / ${clockText(length)}`;
+    if (text !== positionText) byId('position').textContent = positionText = text;
+  }
+
+  function showBar(shown) {
+    if (bar.hidden === !shown) return;
+    bar.hidden = !shown;
+    layout();
+  }
+
+  // The kiosk goes back to the demonstration after two minutes without input.
+  function checkIdle() {
+    if (kiosk && session === 'live' && idleClock() - lastInputAt >= kIdleMs) ask('demo');
+  }
+  if (kiosk) {
+    // A visitor's console is not theirs to save, nor the kiosk's to replace.
+    byId('open').hidden = true;
+    setInterval(checkIdle, 1000);
+    // Full screen needs a user's gesture in most browsers: the first will do.
+    const full = () => {
+      if (!fullScreenElement() && (document.fullscreenEnabled || document.webkitFullscreenEnabled))
+        toggleFullScreen();
+    };
+    screenArea.addEventListener('pointerdown', full, { once: true });
+  }
+
   // --- The program's side ---------------------------------------------------
+
+  // The program's canvas in the program's memory, as the page puts it.
+  let image = null;
+  let imageAt = 0;
 
   window.vornPage = {
     stats,
@@ -324,21 +444,98 @@
       }
       context.putImageData(image, 0, 0, x, y, w, h);
     },
+    command() {
+      const c = commands.shift();
+      if (c && c.kind === 'open') opened = c;
+      return c;
+    },
+    opened() {
+      return opened;
+    },
+    kiosk,
+    demo: null,
+    session(kind, seconds) {
+      session = ['live', 'replay', 'demo', 'idle'][kind];
+      if (session === 'idle') return;
+      byId('ended').hidden = true;
+      document.body.dataset.session = session;
+      const replaying = session !== 'live';
+      byId('replay').hidden = !replaying || kiosk;
+      byId('save').hidden = replaying || kiosk;
+      if (replaying) {
+        if (session === 'demo') ++stats.demos;
+        stats.firstReplayFrameAt = null;
+        length = seconds;
+        paused = false;
+        speed = 1;
+        positionText = '';
+        showPosition(0);
+        byId('hash').textContent = '';
+        note(session === 'demo' ? 'A demonstration: touch the screen or press a key to take over.' : '');
+      } else {
+        lastInputAt = idleClock();
+        byId('position').textContent = positionText = '';
+        note(kiosk ? 'Your console: two minutes without a touch bring the demonstration back.'
+                   : stats.sessions++ ? 'A fresh console: a new run, not the one replayed.' : '');
+      }
+      showBar(replaying || byId('hash').textContent !== '' || byId('note').textContent !== '');
+    },
+    position(seconds, isPaused, isSpeed) {
+      showPosition(seconds);
+      if (isPaused !== paused) {
+        paused = isPaused;
+        pauseButton.textContent = paused ? 'Play' : 'Pause';
+      }
+      if (isSpeed !== speed) {
+        speed = isSpeed;
+        for (const n of [1, 4, 16]) byId(`speed${n}`).setAttribute('aria-pressed', String(n === speed));
+      }
+    },
+    replayEnd(how, hash) {
+      ++stats.replays;
+      byId('hash').textContent = `last frame: canvas hash ${hash}`;
+      byId('hash').dataset.hash = hash;
+      note(`Replay: ${how}.`);
+      stats.lastReplay = { how, hash };
+      showBar(true);
+    },
+    refused(reason) {
+      note(reason);
+      stats.refused = reason;
+      showBar(true);
+    },
+    offer(bytes, hash) {
+      const name = journalName();
+      download(bytes, name);
+      byId('hash').textContent = `saved ${name}: canvas hash ${hash}`;
+      byId('hash').dataset.hash = hash;
+      stats.saved = { name, hash, bytes: bytes.length };
+      showBar(true);
+    },
+    // For the tests: move the page's clock (the console's, so simulated time
+    // runs ahead) or the kiosk's idle clock on.
+    test: {
+      skip(ms) {
+        skipped += ms;
+      },
+      idle(ms) {
+        idleSkipped += ms;
+        checkIdle();
+      },
+      // A command as the bar's buttons give it (the kiosk has no bar).
+      ask,
+    },
     shown() {
       ++stats.frames;
+      if (stats.firstReplayFrameAt === null && session !== 'live') stats.firstReplayFrameAt = performance.now();
       if ((window.devicePixelRatio || 1) !== layoutRatio) layout();
       if (stats.visibleAt !== null && stats.firstFrameAfterVisible === null)
         stats.firstFrameAfterVisible = performance.now();
     },
     ended() {
-      running = false;
-      queue.length = 0;
       byId('ended').hidden = false;
     },
   };
-  // The program's canvas in the program's memory, as the page puts it.
-  let image = null;
-  let imageAt = 0;
 
   // --- Start-up ---------------------------------------------------------------
 
@@ -380,6 +577,20 @@
     }
   }
 
+  // The kiosk's demonstration, from this site only, before the program starts.
+  async function loadDemo() {
+    const file = demoFile && demoFile.content;
+    if (!file) throw ['This site has no demonstration journal.', reload];
+    let response;
+    try {
+      response = await fetch(file, { credentials: 'same-origin' });
+    } catch (error) {
+      throw [`${file} could not be downloaded (${error.message}).`, reload];
+    }
+    if (!response.ok) throw [`${file} could not be downloaded: the server answered ${response.status}.`, reload];
+    window.vornPage.demo = new Uint8Array(await response.arrayBuffer());
+  }
+
   function start() {
     if (location.protocol === 'file:') {
       const folder = decodeURIComponent(location.pathname.replace(/[^/]*$/, ''));
@@ -406,7 +617,8 @@
     const script = document.createElement('script');
     script.src = jsFile;
     script.onerror = () => fail([`${jsFile} could not be downloaded.`, reload]);
-    document.body.append(script);
+    if (kiosk) loadDemo().then(() => document.body.append(script), (reason) => fail(reason));
+    else document.body.append(script);
   }
 
   start();

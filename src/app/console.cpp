@@ -1,5 +1,6 @@
 #include "app/console.h"
 
+#include "app/console_state.h"
 #include "app/help_pages.h"
 #include "app/scheduler.h"
 #include "display/services.h"
@@ -7,6 +8,9 @@
 namespace vorn {
 
 int RunConsole(Host& host) {
+  // A fresh record is a fresh console, so a second run in the same process
+  // (a replay played again) starts as the program does.
+  ResetConsoleState();
   AttachHost(&host);
   InitializeState();
   for (;;) {

@@ -4,6 +4,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "platform/journal/journal_reader.h"
 #include "platform/journal/journal_writer.h"
 #include "platform/journal/png_file.h"
+#include "platform/journal/replay_title.h"
 #include "platform/journal/recording_host.h"
 #include "platform/journal/replaying_host.h"
 #include "platform/letterbox.h"
@@ -100,41 +102,76 @@ vorn::Frame CurrentCanvas() {
   return frame;
 }
 
+// One pass of a replay: a fresh console on a fresh reading of the journal.
+struct Pass {
+  vorn::journal::ReplayingHost::State Outcome;
+  std::string Message;
+};
+
+Pass PlayOnce(const vorn::CommandLine& line, vorn::SdlHost* window, vorn::Host* windowHost,
+              double length) {
+  using namespace vorn::journal;
+  JournalReader reader;
+  // Opened once already: only a file taken away since fails here.
+  if (!reader.Open(line.Journal)) return {ReplayingHost::State::Damaged, reader.Error()};
+  ReplayingHost replay(reader, windowHost);
+  replay.SetSpeed(line.Speed);
+  if (window == nullptr) {
+    vorn::RunConsole(replay);
+  } else {
+    TitledReplayHost titled(replay, std::filesystem::path(line.Journal).filename().string(),
+                            length, line.Speed,
+                            [window](const std::string& title) { window->SetTitle(title); });
+    vorn::RunConsole(titled);
+  }
+  replay.ConsoleEnded();
+  return {replay.Outcome(), replay.Message()};
+}
+
+void PrintCanvasHash() {
+  std::printf("%016" PRIx64 "\n", vorn::CanvasHash());
+  std::fflush(stdout);
+}
+
 int Replay(const vorn::CommandLine& line) {
-  vorn::journal::JournalReader reader;
-  if (!reader.Open(line.Journal)) return Fail(reader.Error());
+  using State = vorn::journal::ReplayingHost::State;
+  {
+    vorn::journal::JournalReader reader;
+    if (!reader.Open(line.Journal)) return Fail(reader.Error());
+  }
   std::string error;
   if (!line.Screenshot.empty() &&
       !vorn::journal::CheckPngTarget(line.Screenshot, line.Journal, error))
     return Fail(error);
   std::unique_ptr<vorn::SdlHost> window;
   std::unique_ptr<vorn::EndOnSignalHost> ending;
+  double length = 0.0;
   if (!line.Headless) {
     vorn::CatchEndSignals();
+    length = vorn::journal::RecordedSeconds(line.Journal);
     window = std::make_unique<vorn::SdlHost>(ScalingOf(line));
     if (!OpenWindow(*window)) return kExitError;
     ending = std::make_unique<vorn::EndOnSignalHost>(*window);
   }
-  vorn::journal::ReplayingHost replay(reader, ending.get());
-  vorn::RunConsole(replay);
-  replay.ConsoleEnded();
-  using State = vorn::journal::ReplayingHost::State;
-  switch (replay.Outcome()) {
-    case State::Diverged:
-      std::fprintf(stderr, "vorn: %s: %s\n", line.Journal.c_str(), replay.Message().c_str());
+  // With --loop each pass that plays to the journal's end prints its hash,
+  // and the next begins, until the viewer (or a signal) ends one.
+  std::string cutOff;
+  for (;;) {
+    const Pass pass = PlayOnce(line, window.get(), ending.get(), length);
+    if (pass.Outcome == State::Diverged) {
+      std::fprintf(stderr, "vorn: %s: %s\n", line.Journal.c_str(), pass.Message.c_str());
       return kExitDiverged;
-    case State::Damaged:
-      return Fail(replay.Message());
-    default:
-      break;
+    }
+    if (pass.Outcome == State::Damaged) return Fail(pass.Message);
+    if (pass.Outcome == State::CutOff) cutOff = pass.Message;
+    if (!line.Loop || pass.Outcome == State::Stopped || vorn::EndSignalled()) break;
+    PrintCanvasHash();
   }
-  std::printf("%016" PRIx64 "\n", vorn::CanvasHash());
-  std::fflush(stdout);
+  PrintCanvasHash();
   if (!line.Screenshot.empty() &&
       !vorn::journal::WritePng(line.Screenshot, CurrentCanvas(), error))
     return Fail(error);
-  if (replay.Outcome() == State::CutOff)
-    return Fail(replay.Message() + "; replayed up to its last whole block");
+  if (!cutOff.empty()) return Fail(cutOff + "; replayed up to its last whole block");
   return 0;
 }
 

@@ -79,6 +79,32 @@ TEST(CommandLineTest, FillsTheWindowWhenAsked) {
   }
 }
 
+// The pace of a window replay, and its loop: the speed's whole range, its
+// written forms, and 1 with neither.
+TEST(CommandLineTest, TakesTheReplaysPace) {
+  struct Case {
+    std::vector<std::string> args;
+    double speed;
+    bool loop;
+  };
+  const Case cases[] = {
+      {{"--replay", "s.vornj"}, 1.0, false},
+      {{"--replay", "s.vornj", "--speed", "4"}, 4.0, false},
+      {{"--speed=0.25", "--replay", "s.vornj"}, 0.25, false},
+      {{"--replay", "s.vornj", "--speed", "16", "--loop"}, 16.0, true},
+      {{"--replay", "s.vornj", "--speed", "1.5"}, 1.5, false},
+      {{"--loop", "--replay", "s.vornj", "--screenshot", "o.png"}, 1.0, true},
+  };
+  for (const Case& c : cases) {
+    const CommandLine line = ParseCommandLine(c.args);
+    const std::string what = ::testing::PrintToString(c.args);
+    EXPECT_EQ(line.Error, "") << what;
+    EXPECT_EQ(line.Action, Mode::Replay) << what;
+    EXPECT_EQ(line.Speed, c.speed) << what;
+    EXPECT_EQ(line.Loop, c.loop) << what;
+  }
+}
+
 TEST(CommandLineTest, RefusesMistakesWithTheReason) {
   struct Case {
     std::vector<std::string> args;
@@ -100,6 +126,19 @@ TEST(CommandLineTest, RefusesMistakesWithTheReason) {
       {{"--headless=yes", "--replay", "a"}, "option --headless takes no value"},
       {{"--fill", "--replay", "a", "--headless"}, "--fill and --headless cannot be given together"},
       {{"--fill=yes"}, "option --fill takes no value"},
+      {{"--replay", "a", "--speed"}, "option --speed needs a number"},
+      {{"--replay", "a", "--speed="}, "option --speed needs a number"},
+      {{"--replay", "a", "--speed", "-1"}, "option --speed needs a number"},
+      {{"--replay", "a", "--speed", "0.24"}, "option --speed takes a number from 0.25 to 16, not 0.24"},
+      {{"--replay", "a", "--speed", "16.5"}, "option --speed takes a number from 0.25 to 16, not 16.5"},
+      {{"--replay", "a", "--speed", "4x"}, "option --speed takes a number from 0.25 to 16, not 4x"},
+      {{"--replay", "a", "--speed", "nan"}, "option --speed takes a number from 0.25 to 16, not nan"},
+      {{"--replay", "a", "--speed", "2", "--speed", "2"}, "option --speed is given twice"},
+      {{"--speed", "2"}, "--speed goes with --replay"},
+      {{"--record", "a", "--loop"}, "--loop goes with --replay"},
+      {{"--replay", "a", "--headless", "--speed", "4"}, "--speed and --headless cannot be given together"},
+      {{"--loop", "--replay", "a", "--headless"}, "--loop and --headless cannot be given together"},
+      {{"--replay", "a", "--loop=2"}, "option --loop takes no value"},
   };
   for (const Case& c : cases) {
     const CommandLine line = ParseCommandLine(c.args);

@@ -4,10 +4,12 @@
 # 1280 x 1024 PNG. A change in what the console does shows as a replay that
 # stops at the first frame that differs, or as another hash; when the change
 # is meant, record the journal anew: tests/journal/record_golden.sh.
-# Arguments: the vorn binary, the golden journal, its expected hash file.
+# The browser's demonstration journal (tools/record-demo.sh) is checked the
+# same way. Arguments: the vorn binary, the journal, its expected hash file.
 set -euo pipefail
 VORN=$1
 GOLDEN=$2
+NAME=$(basename "$GOLDEN")
 EXPECTED=$(cat "$3")
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -16,12 +18,12 @@ status=0
 "$VORN" --replay "$GOLDEN" --headless --screenshot "$WORK/end.png" > "$WORK/out" 2> "$WORK/err" ||
   status=$?
 [ "$status" = 0 ] || {
-  echo "FAIL: the golden journal's replay ended with $status: $(cat "$WORK/err")" >&2
+  echo "FAIL: $NAME's replay ended with $status: $(cat "$WORK/err")" >&2
   exit 1
 }
 hash=$(cat "$WORK/out")
 [ "$hash" = "$EXPECTED" ] || {
-  echo "FAIL: the golden journal replays to $hash, recorded as $EXPECTED" >&2
+  echo "FAIL: $NAME replays to $hash, recorded as $EXPECTED" >&2
   exit 1
 }
 # The PNG signature, then the IHDR chunk's width and height.

@@ -182,7 +182,7 @@ kill -TERM "$VORN_PID"
 wait_vorn 30
 [ "$EXIT_CODE" = 0 ] || fail "SIGTERM ended a plain run with $EXIT_CODE"
 # The golden session lasts minutes: long enough to be still playing here.
-start_vorn_with "$VORN" --replay "$(dirname "$0")/../data/golden.vornj"
+start_replay_with "$VORN" --replay "$(dirname "$0")/../data/golden.vornj"
 still_running
 kill -INT "$VORN_PID"
 wait_vorn 30

@@ -32,7 +32,7 @@ headless=$(cat "$WORK/headless.out")
 echo "ok: headless replay: $headless"
 
 # In the window, at the recorded pace: the same hash when it ends by itself.
-start_vorn_with "$VORN" --replay "$JOURNAL"
+start_replay_with "$VORN" --replay "$JOURNAL"
 wait_vorn 120
 [ "$EXIT_CODE" = 0 ] || fail "the window replay ended with $EXIT_CODE"
 window=$(cat "$WORK/vorn.out")
@@ -40,7 +40,7 @@ window=$(cat "$WORK/vorn.out")
 echo "ok: window replay: $window"
 
 # The viewer's q ends the replay early, with the hash of where it stood.
-start_vorn_with "$VORN" --replay "$JOURNAL"
+start_replay_with "$VORN" --replay "$JOURNAL"
 sleep 1
 ending_key q
 wait_vorn 10

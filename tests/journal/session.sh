@@ -38,6 +38,63 @@ start_vorn_with() {
   start_vorn_window "$WORK/vorn-args"
 }
 
+# Starts a replay in the window with the given arguments, as start_vorn_with
+# does a console: the replay names its window after the journal and where it
+# stands ("vorn: replay of NAME 0:12 / 2:34") from its first clock reading on.
+start_replay_with() {
+  local args=("$@") status=""
+  printf '#!/bin/sh\nexec' > "$WORK/vorn-args"
+  printf ' %q' "${args[@]}" >> "$WORK/vorn-args"
+  printf '\n' >> "$WORK/vorn-args"
+  chmod +x "$WORK/vorn-args"
+  "$WORK/vorn-args" > "$WORK/vorn.out" 2> "$WORK/vorn.err" &
+  VORN_PID=$!
+  WINDOW=""
+  for _ in $(seq 600); do
+    WINDOW=$(xdotool search --name '^vorn(: replay of .*)?$' 2>/dev/null | head -1 || true)
+    [ -n "$WINDOW" ] && break
+    if ! kill -0 "$VORN_PID" 2>/dev/null; then
+      wait "$VORN_PID" && status=0 || status=$?
+      break
+    fi
+    sleep 0.1
+  done
+  [ -n "$WINDOW" ] ||
+    fail "no replay window appeared${status:+ (vorn ended with status $status)}: $(cat "$WORK/vorn.err")"
+  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW" || true
+  wait_for_first_screen
+}
+
+# The window's title.
+window_title() {
+  xdotool getwindowname "$WINDOW" 2>/dev/null || true
+}
+
+# Waits, for at most SECONDS (default 60), until the window's title matches
+# the extended regular expression PATTERN.
+#   wait_for_title PATTERN [SECONDS]
+wait_for_title() {
+  local until=$((SECONDS + ${2:-60})) title=""
+  while :; do
+    title=$(window_title)
+    [[ $title =~ $1 ]] && return 0
+    kill -0 "$VORN_PID" 2>/dev/null || fail "vorn ended before its title matched $1 (last: \"$title\")"
+    [ "$SECONDS" -le "$until" ] || fail "the title never matched $1 (last: \"$title\")"
+    sleep 0.1
+  done
+}
+
+# Waits, for at most SECONDS (default 120), until vorn has printed COUNT lines.
+#   wait_for_lines COUNT [SECONDS]
+wait_for_lines() {
+  local until=$((SECONDS + ${2:-120}))
+  while [ "$(wc -l < "$WORK/vorn.out")" -lt "$1" ]; do
+    kill -0 "$VORN_PID" 2>/dev/null || fail "vorn ended before printing $1 lines: $(cat "$WORK/vorn.out")"
+    [ "$SECONDS" -le "$until" ] || fail "vorn printed $(wc -l < "$WORK/vorn.out") lines, not $1"
+    sleep 0.2
+  done
+}
+
 # Presses the left button at (x, y) for the given seconds (default 0.3: three
 # ticks see it).
 press() {
@@ -55,8 +112,10 @@ key() {
 # A key that ends vorn (q): it may end and take its window away between the
 # key's press and release, and xdotool then reports the window gone. That is
 # no failure; the caller's wait for vorn tells whether it ended as it should.
+# The key is then let go on the server's keyboard, or the next window would
+# find it held when it takes the focus, and take it as pressed.
 ending_key() {
-  xdotool key --window "$WINDOW" "$1" 2>/dev/null || true
+  xdotool key --window "$WINDOW" "$1" 2>/dev/null || xdotool keyup "$1" 2>/dev/null || true
 }
 
 # Where slot 1's aircraft (88000 yards west, 44060 south, east at 300 yd/s)

@@ -18,6 +18,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { chromium } from 'playwright-core';
 import { launchOverPipe } from './cdp_pipe.js';
+import { ourChromium } from './chromium_processes.js';
 import { chromiumPath, kTitle, readCells, sameColour, serveSite, siteDir, waitFor, waitForCells } from './site.js';
 
 const args = process.argv.slice(2);
@@ -30,43 +31,6 @@ const scale = Number(option('--scale') || 1);
 const hiddenAt = args.indexOf('--hidden');
 const hidden = hiddenAt >= 0 && args.splice(hiddenAt, 1).length > 0;
 const seconds = Number(args[0] || (hidden ? 120 : 30));
-
-// CPU seconds (user + system) of each process, and the parent of each.
-function processes() {
-  const list = [];
-  for (const name of readdirSync('/proc')) {
-    if (!/^\d+$/.test(name)) continue;
-    try {
-      const stat = readFileSync(`/proc/${name}/stat`, 'utf8');
-      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
-      // Chromium rewrites its processes' titles: one string, spaces between.
-      const cmdline = readFileSync(`/proc/${name}/cmdline`, 'utf8').split('\0').join(' ');
-      list.push({ pid: Number(name), ppid: Number(fields[1]), cpu: (Number(fields[11]) + Number(fields[12])) / 100,
-                  cmdline });
-    } catch { /* gone meanwhile */ }
-  }
-  return list;
-}
-
-// Our Chromium's processes by kind: the one started with our profile
-// folder, and everything below it.
-function ourChromium(profile) {
-  const all = processes();
-  const root = all.find((p) => p.cmdline.includes(`--user-data-dir=${profile}`) &&
-                               !p.cmdline.includes('--type='));
-  const ours = new Map();
-  const walk = (pid) => {
-    for (const p of all) if (p.ppid === pid) { ours.set(p.pid, p); walk(p.pid); }
-  };
-  ours.set(root.pid, root);
-  walk(root.pid);
-  const kinds = {};
-  for (const p of ours.values()) {
-    const type = (p.cmdline.match(/--type=(\S+)/) || [null, 'browser'])[1];
-    kinds[type] = (kinds[type] || 0) + p.cpu;
-  }
-  return kinds;
-}
 
 console.log('the site\'s files:');
 let total = 0, totalGzipped = 0;

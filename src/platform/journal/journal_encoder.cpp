@@ -1,6 +1,5 @@
 #include "platform/journal/journal_encoder.h"
 
-#include <bit>
 
 namespace vorn::journal {
 
@@ -25,7 +24,7 @@ std::string JournalEncoder::EncodeHeader(const Header& header) {
 }
 
 void JournalEncoder::Clock(double seconds) {
-  const auto bits = std::bit_cast<std::uint64_t>(seconds);
+  const auto bits = DoubleBits(seconds);
   pending_.push_back(static_cast<char>(kTagClock));
   PutVarint(pending_, Zigzag(static_cast<std::int64_t>(bits - previousBits_)));
   previousBits_ = bits;

@@ -41,6 +41,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 
@@ -95,6 +96,19 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
 // after each, so comparing digests frame by frame finds the first frame
 // where a replay parts from its recording.
 std::uint32_t FrameDigest(const Frame& frame);
+
+// A clock reading's IEEE-754 bit pattern and back. (By memcpy: the browser
+// build's standard library has no std::bit_cast.)
+inline std::uint64_t DoubleBits(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+inline double BitsDouble(std::uint64_t bits) {
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
 
 // Unsigned LEB128 and zigzag for signed values.
 void PutVarint(std::string& out, std::uint64_t value);

@@ -1,7 +1,6 @@
 #include "platform/journal/journal_reader.h"
 
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -300,7 +299,7 @@ JournalReader::Result JournalReader::Next(Event& event) {
     std::uint64_t delta;
     if (!ParseVarint(delta)) return Damage("event " + number() + " does not parse");
     const std::uint64_t bits = previousBits_ + static_cast<std::uint64_t>(Unzigzag(delta));
-    const double seconds = std::bit_cast<double>(bits);
+    const double seconds = BitsDouble(bits);
     if (!std::isfinite(seconds)) return Damage("event " + number() + " is not a clock reading");
     previousBits_ = bits;
     event.Kind = Event::Type::Clock;

@@ -130,12 +130,18 @@ void ReplayingHost::KeepPace(double reading) {
     window_->Wait(kPausedLook, viewer_);
     if (!paused_) Anchor(reading);
   }
-  // At least one wait, so the window keeps answering when the replay runs late.
+  // At least one wait, so the window keeps answering when the replay runs
+  // late. Faster than recorded, a reading due within a refresh comes at
+  // once: the window is shown no more often, and a window's timer may not
+  // sleep so little (a browser's sleeps at least 4 ms, which would hold a
+  // 16x replay to a fraction of its pace).
+  const double early = speed_ > 1.0 ? kShowEvery : 0.0;
   for (;;) {
     const double due = paceWall_ + (reading - paceReading_) / speed_;
     const double left = due - window_->Clock();
-    window_->Wait(left > 0.0 ? left : 0.0, viewer_);
-    if (left <= 0.0 || state_ != State::Playing) return;
+    const bool now = left <= early;
+    window_->Wait(now ? 0.0 : left, viewer_);
+    if (now || state_ != State::Playing) return;
   }
 }
 

@@ -490,6 +490,10 @@ bool SdlHost::ShowThroughRenderer(const Frame& frame) {
 // Stages: the canvas as a surface, then the changed rectangles to the
 // display by one of the two ways. While the window is hidden or minimised
 // nothing is shown; it is drawn whole when it comes back.
+void SdlHost::SetTitle(const std::string& title) {
+  if (window_ != nullptr) SDL_SetWindowTitle(window_, title.c_str());
+}
+
 void SdlHost::Show(const Frame& frame) {
   if (window_ == nullptr || frame.Width <= 0 || frame.Pixels == nullptr) return;
   const std::uint64_t start = SDL_GetPerformanceCounter();

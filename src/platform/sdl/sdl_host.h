@@ -40,6 +40,8 @@ class SdlHost : public Host {
   // there is no display to open it on.
   bool Open();
   const std::string& Error() const { return error_; }
+  // The window's title ("vorn" until set), in UTF-8.
+  void SetTitle(const std::string& title);
 
   double Clock() override;
   void Wait(double seconds, InputSink& input) override;

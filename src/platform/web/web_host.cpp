@@ -43,9 +43,8 @@ EMSCRIPTEN_KEEPALIVE int* vorn_canvas_point(int sx, int sy, int sw, int sh, int 
   return answer;
 }
 
-// Where the script writes a key's name before asking for its code.
-EMSCRIPTEN_KEEPALIVE char* vorn_key_name() { return keyName; }
-
+// The script writes a key's name into keyName (it is given the place when it
+// connects) before asking for its code.
 EMSCRIPTEN_KEEPALIVE int vorn_key_code(int modifiers) {
   keyName[sizeof keyName - 1] = '\0';
   return vorn::web::TranslateKey(keyName, modifiers);
@@ -56,7 +55,7 @@ EMSCRIPTEN_KEEPALIVE int vorn_key_code(int modifiers) {
 // The door's calls into the page's script, window.vornPage. (No line
 // comments in here: each body becomes one line.)
 
-EM_JS(void, vorn_page_connect, (int* answer, char* keyName, int keyNameSize), {
+EM_JS(void, vorn_page_connect, (char* keyName, int keyNameSize), {
   vornPage.connect({
     letterbox : (aw, ah, cw, ch, fill) => {
       const a = _vorn_letterbox(aw, ah, cw, ch, fill) >> 2;
@@ -108,7 +107,7 @@ enum PageEvent { kNone = 0, kKey, kMove, kDown, kUp, kWheel, kFocus };
 
 }  // namespace
 
-WebHost::WebHost() { vorn_page_connect(answer, keyName, sizeof keyName); }
+WebHost::WebHost() { vorn_page_connect(keyName, sizeof keyName); }
 
 // The page's clock stands still while the page is hidden, so a page left in
 // a background tab goes on from where it stood, with nothing to catch up.
@@ -130,6 +129,9 @@ void WebHost::WaitUntil(double clock, InputSink& input) {
     slept = true;
   }
   if (!slept) vorn_page_turn();
+  // The page's commands before the input of this wait: what the console was
+  // given up to here is what a journal saved now holds.
+  if (listener_ != nullptr) listener_->AtWait(slept);
   TakeInput(input);
 }
 

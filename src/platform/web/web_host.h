@@ -20,6 +20,17 @@
 
 namespace vorn::web {
 
+// Hears the page's commands (see page_commands.h) at each wait of the
+// console's, before the input of that wait is handed over. `slept` says the
+// wait slept: the console had done all that was due.
+class PageListener {
+ public:
+  virtual void AtWait(bool slept) = 0;
+
+ protected:
+  ~PageListener() = default;
+};
+
 class WebHost final : public Host {
  public:
   WebHost();
@@ -30,6 +41,12 @@ class WebHost final : public Host {
   void Wait(double seconds, InputSink& input) override;
   void WaitUntil(double clock, InputSink& input) override;
   void Show(const Frame& frame) override;
+  // True once the page asked for another session: the console then ends.
+  bool Finished() override { return sessionEnded_; }
+
+  void Listen(PageListener* listener) { listener_ = listener; }
+  // Ends the console's run on this host (true), or lets a new one begin.
+  void EndSession(bool ended) { sessionEnded_ = ended; }
 
   // Shows the page's "ended" message over the canvas and stops taking input.
   void ShowEnded();
@@ -41,6 +58,8 @@ class WebHost final : public Host {
   std::vector<std::uint32_t> rgba_;  // the canvas as RGBA, what the page puts
   int width_ = 0;
   int height_ = 0;
+  PageListener* listener_ = nullptr;
+  bool sessionEnded_ = false;
 };
 
 }  // namespace vorn::web
