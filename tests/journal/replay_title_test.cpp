@@ -27,6 +27,7 @@ TEST(ReplayTitleTest, ShowsPositionLengthAndPace) {
   const Case cases[] = {
       {0.0, 185.9, 1.0, "vorn: replay of d.vornj 0:00 / 3:05"},
       {83.999, 185.0, 1.0, "vorn: replay of d.vornj 1:23 / 3:05"},
+      {1.0, 2.0, 1.0, "vorn: replay of d.vornj 0:01 / 0:02"},
       {59.5, 60.0, 4.0, "vorn: replay of d.vornj 0:59 / 1:00 at 4\u00d7"},
       {3.0, 3723.0, 0.25, "vorn: replay of d.vornj 0:03 / 1:02:03 at 0.25\u00d7"},
       {-0.5, 0.0, 1.5, "vorn: replay of d.vornj 0:00 / 0:00 at 1.5\u00d7"},
@@ -50,7 +51,8 @@ class Readings : public Host {
 };
 
 TEST(ReplayTitleTest, TitlesOncePerRecordedSecond) {
-  Readings readings({500.0, 500.5, 500.999, 501.0, 501.2, 503.7, 504.0});
+  // Counted from the first reading, which is not a whole second.
+  Readings readings({500.25, 500.75, 501.249, 501.25, 501.45, 503.95, 504.25});
   std::vector<std::string> titles;
   TitledReplayHost host(readings, "d.vornj", 4.0, 1.0,
                         [&](const std::string& title) { titles.push_back(title); });
