@@ -24,6 +24,9 @@ start_replay_with "$VORN" --replay "$GOLDEN" --speed 4
 # Past its first seconds, and the length is the same however far it has got.
 wait_for_title '^vorn: replay of golden\.vornj 0:0[3-9] / [0-9]+:[0-9]{2} at 4×$'
 length=${BASH_REMATCH[0]##* / }
+# The length read from the journal before the replay: the session lasts minutes.
+[[ $length =~ ^([0-9]+):[0-9]{2}\ at ]] && [ "${BASH_REMATCH[1]}" -ge 1 ] ||
+  fail "the title gives the length as $length"
 wait_for_title "^vorn: replay of golden\\.vornj 0:[1-5][0-9] / ${length% at 4×} at 4×\$"
 echo "ok: $(window_title)"
 wait_vorn 600
