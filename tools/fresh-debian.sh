@@ -27,9 +27,12 @@ MIRROR=http://deb.debian.org/debian
 
 say() { echo "fresh-debian: $*"; }
 fail() { echo "fresh-debian: FAIL: $*" >&2; exit 1; }
+# This machine cannot make or enter the root (no debootstrap, no archive, no
+# mounts): exit status 3, which tells that from a set-up that failed.
+cannot() { echo "fresh-debian: CANNOT: $*" >&2; exit 3; }
 
-[ "$(id -u)" -eq 0 ] || fail "needs root (debootstrap, mount, chroot)"
-command -v debootstrap >/dev/null || fail "debootstrap is missing (apt-get install debootstrap)"
+[ "$(id -u)" -eq 0 ] || cannot "needs root (debootstrap, mount, chroot)"
+command -v debootstrap >/dev/null || cannot "debootstrap is missing (apt-get install debootstrap)"
 if [ "$MODE" = run ]; then
   [ -n "${DISPLAY:-}" ] || fail "run needs an X display (DISPLAY)"
   command -v xdotool >/dev/null || fail "run needs xdotool here to end the console"
@@ -77,7 +80,7 @@ mount_in() { # mount_in TARGET MOUNT-ARGUMENTS...
   local target=$ROOT$1
   shift
   mkdir -p "$target"
-  mount "$@" "$target"
+  mount "$@" "$target" || cannot "this machine refuses a mount on $target"
   MOUNTED+=("$target")
 }
 
@@ -85,7 +88,7 @@ started=$SECONDS
 if [ ! -x "$ROOT/usr/bin/apt-get" ]; then
   say "making a minimal Debian 12 in $ROOT"
   debootstrap --variant=minbase bookworm "$ROOT" "$MIRROR" > "$ROOT.debootstrap.log" 2>&1 ||
-    { tail -20 "$ROOT.debootstrap.log" >&2; fail "debootstrap failed; its log: $ROOT.debootstrap.log"; }
+    { tail -20 "$ROOT.debootstrap.log" >&2; cannot "debootstrap failed; its log: $ROOT.debootstrap.log"; }
   rm -f "$ROOT.debootstrap.log"
   cat > "$ROOT/etc/apt/sources.list" <<EOF
 deb $MIRROR bookworm main
@@ -102,9 +105,9 @@ fi
 [ -n "$(under_root)" ] && fail "something is mounted under $ROOT already"
 mount_in /proc -t proc proc
 mount_in /sys --rbind /sys
-mount --make-rslave "$ROOT/sys"
+mount --make-rslave "$ROOT/sys" || cannot "this machine refuses to make /sys a slave mount"
 mount_in /dev --rbind /dev
-mount --make-rslave "$ROOT/dev"
+mount --make-rslave "$ROOT/dev" || cannot "this machine refuses to make /dev a slave mount"
 mount_in /dev/shm -t tmpfs -o mode=1777 tmpfs
 if [ "$MODE" = run ]; then
   mount_in /tmp/.X11-unix --bind /tmp/.X11-unix
@@ -124,6 +127,7 @@ in_root() {
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt "$@"
 }
+in_root true || cannot "this machine refuses to enter the root (chroot)"
 # An installed Debian has the CA certificates; minbase has not.
 if ! in_root dpkg-query -W -f='${Status}' ca-certificates 2>/dev/null | grep -q 'ok installed'; then
   in_root apt-get update -qq
