@@ -23,60 +23,74 @@ cd "$TREE"
 # it, after the system's headers, so that g++ can follow the browser host.
 flags=(-std=c++20 -I "$TREE" $(pkg-config --cflags sdl2) -idirafter "$TOOLS/layer-stubs")
 
-# The layer of a path relative to the tree: its rank, or the host's folder.
-layer() {
-  case "$1" in
-    platform/*/*) echo "${1%/*}" | cut -d/ -f1-2 ;;
-    platform/*) echo 0 ;; display/*) echo 1 ;; model/*) echo 2 ;; radar/*) echo 3 ;;
-    boards/*) echo 4 ;; app/*) echo 5 ;; *) echo outside ;;
-  esac
-}
-
-# Whether FILE may depend on DEPENDENCY (both relative to the tree).
-allowed() {
-  local from to
-  case "$1" in app/main.cpp | app/web_main.cpp) return 0 ;; esac
-  from=$(layer "$1")
-  to=$(layer "$2")
-  case "$from" in
-    platform/*) [ "$to" = 0 ] || [ "$to" = "$from" ] ;;
-    outside) return 0 ;;
-    *) [[ "$to" =~ ^[0-9]$ ]] && [ "$to" -le "$from" ] ;;
-  esac
-}
-
-bad=0
-complain() {
-  echo "$1"
-  bad=1
-}
 ERR=$(mktemp)
 trap 'rm -f "$ERR"' EXIT
 files=$(find . \( -name '*.h' -o -name '*.cpp' \) | sed 's|^\./||' | sort)
 [ -n "$files" ] || { echo "layers: no sources in $TREE" >&2; exit 2; }
-for file in $files; do
-  # The rule's target, then the file and what it depends on.
-  if ! deps=$(g++ "${flags[@]}" -x c++ -MM -MT x "$file" 2> "$ERR" | sed -e 's/^x://' -e 's/\\$//'); then
-    cat "$ERR" >&2
-    complain "$file: g++ could not follow its includes"
-    continue
-  fi
-  sdl=""
-  sdl_host=""
-  # shellcheck disable=SC2086 # one path a word
-  for real in $(realpath -m $deps); do
-    case "$real" in
-      */SDL2/*) sdl=yes; continue ;;
-      "$TREE"/*) rel=${real#"$TREE"/} ;;
-      *) continue ;;
-    esac
-    [ "$rel" = "$file" ] && continue
-    [[ "$rel" == platform/sdl/* ]] && sdl_host=yes
-    allowed "$file" "$rel" || complain "$file depends on $rel"
-  done
-  if [ -n "$sdl" ] && [[ "$file" != platform/sdl/* ]] && [ -z "$sdl_host" ]; then
-    complain "$file reaches SDL's headers outside the SDL host"
-  fi
-done
-[ "$bad" = 0 ] && echo "layers: every include in $TREE points down"
-exit "$bad"
+# One rule a file, its first prerequisite the file itself.
+# shellcheck disable=SC2086 # one path a word
+if ! deps=$(g++ "${flags[@]}" -x c++ -MM $files 2> "$ERR"); then
+  cat "$ERR" >&2
+  echo "layers: g++ could not follow the includes"
+  exit 1
+fi
+
+awk -v tree="$TREE" '
+  # A path made absolute and resolved: "." and ".." taken out.
+  function resolve(path,    parts, n, i, out, k) {
+    if (substr(path, 1, 1) != "/") path = tree "/" path
+    n = split(path, parts, "/")
+    k = 0
+    for (i = 1; i <= n; i++) {
+      if (parts[i] == "" || parts[i] == ".") continue
+      if (parts[i] == "..") { if (k > 0) k--; continue }
+      out[++k] = parts[i]
+    }
+    path = ""
+    for (i = 1; i <= k; i++) path = path "/" out[i]
+    return path
+  }
+  # The layer of a path in the tree: its rank, or the host folder it is in.
+  function layer(rel,    parts, n) {
+    n = split(rel, parts, "/")
+    if (parts[1] == "platform") return n > 2 ? "platform/" parts[2] : 0
+    if (parts[1] == "display") return 1
+    if (parts[1] == "model") return 2
+    if (parts[1] == "radar") return 3
+    if (parts[1] == "boards") return 4
+    if (parts[1] == "app") return 5
+    return "outside"
+  }
+  function allowed(from, to,    a, b) {
+    if (from == "app/main.cpp" || from == "app/web_main.cpp") return 1
+    a = layer(from)
+    b = layer(to)
+    if (a == "outside") return 1
+    if (a ~ /^platform\//) return b == "0" || b == a
+    return b ~ /^[0-9]$/ && b + 0 <= a + 0
+  }
+  function complain(message) { print message; bad = 1 }
+  function check(rule,    words, n, i, file, path, rel, sdl, sdl_host) {
+    n = split(rule, words, /[ \t]+/)
+    file = words[2]
+    for (i = 3; i <= n; i++) {
+      if (words[i] == "") continue
+      path = resolve(words[i])
+      if (path ~ /\/SDL2\//) { sdl = 1; continue }
+      if (index(path, tree "/") != 1) continue
+      rel = substr(path, length(tree) + 2)
+      if (rel == file) continue
+      if (rel ~ /^platform\/sdl\//) sdl_host = 1
+      if (!allowed(file, rel)) complain(file " depends on " rel)
+    }
+    if (sdl && file !~ /^platform\/sdl\// && !sdl_host)
+      complain(file " reaches SDL'"'"'s headers outside the SDL host")
+  }
+  # Rules run over lines ending in a backslash.
+  /\\$/ { rule = rule substr($0, 1, length($0) - 1) " "; next }
+  { check(rule $0); rule = "" }
+  END {
+    if (!bad) print "layers: every include in " tree " points down"
+    exit bad
+  }
+' <<< "$deps"
