@@ -50,6 +50,11 @@ else
   ROOT=$(mktemp -d /var/tmp/fresh-debian.XXXXXX)
 fi
 [ "$ROOT" != / ] || fail "the root cannot be /"
+# A folder given is used only if it is empty or a root this script made.
+MARK=$ROOT/etc/vorn-fresh-debian
+if [ -n "$KEEP" ] && [ ! -f "$MARK" ] && [ -n "$(ls -A "$ROOT")" ]; then
+  fail "$ROOT holds files and is no root made by this script; give an empty or new folder"
+fi
 
 # --- mounts, undone on every exit --------------------------------------------
 MOUNTED=()
@@ -85,11 +90,13 @@ mount_in() { # mount_in TARGET MOUNT-ARGUMENTS...
 }
 
 started=$SECONDS
-if [ ! -x "$ROOT/usr/bin/apt-get" ]; then
+if [ ! -f "$MARK" ]; then
   say "making a minimal Debian 12 in $ROOT"
-  debootstrap --variant=minbase bookworm "$ROOT" "$MIRROR" > "$ROOT.debootstrap.log" 2>&1 ||
-    { tail -20 "$ROOT.debootstrap.log" >&2; cannot "debootstrap failed; its log: $ROOT.debootstrap.log"; }
-  rm -f "$ROOT.debootstrap.log"
+  log=$(mktemp /var/tmp/debootstrap.XXXXXX.log)
+  debootstrap --variant=minbase bookworm "$ROOT" "$MIRROR" > "$log" 2>&1 ||
+    { tail -20 "$log" >&2; cannot "debootstrap failed; its log: $log"; }
+  rm -f "$log"
+  touch "$MARK"
   cat > "$ROOT/etc/apt/sources.list" <<EOF
 deb $MIRROR bookworm main
 deb $MIRROR bookworm-updates main
