@@ -5,8 +5,10 @@
 # stay in build/debug/stress/.
 #   --windows  only the tests of real windows and the browser: the end-to-end
 #              tests, the browser tests and the journal's window recordings
+#   -R REGEX   only the tests whose names match (as ctest's -R)
 #   --no-busy  without the busy processes, as on a quiet machine
-# Usage: bash tools/stress-tests.sh [--windows] [--no-busy] [N]   (N defaults to 5)
+# Usage: bash tools/stress-tests.sh [--windows | -R REGEX] [--no-busy] [N]
+# (N defaults to 5)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,13 +17,14 @@ BUSY_COUNT=2
 while [ $# -gt 0 ]; do
   case "$1" in
     --windows) SELECT=(-R '^(e2e\.|web\.browser$|journal\.record_(window|faults)$)'); shift ;;
+    -R) SELECT=(-R "$2"); shift 2 ;;
     --no-busy) BUSY_COUNT=0; shift ;;
     *) break ;;
   esac
 done
 RUNS=${1:-5}
 [[ $RUNS =~ ^[1-9][0-9]*$ ]] ||
-  { echo "usage: bash tools/stress-tests.sh [--windows] [--no-busy] [N]" >&2; exit 2; }
+  { echo "usage: bash tools/stress-tests.sh [--windows | -R REGEX] [--no-busy] [N]" >&2; exit 2; }
 
 LOGS=build/debug/stress
 mkdir -p "$LOGS"
