@@ -164,7 +164,7 @@ case "$MODE" in
     ;;
   run)
     # setup.sh becomes the console (exec), so this pid is the console's.
-    in_root env DISPLAY="$DISPLAY" -C /root/vorn bash tools/setup.sh run &
+    in_root env -C /root/vorn DISPLAY="$DISPLAY" bash tools/setup.sh run &
     CHILD=$!
     window=""
     until [ -n "$window" ]; do
