@@ -96,12 +96,12 @@ if [ ! -f "$MARK" ]; then
   debootstrap --variant=minbase bookworm "$ROOT" "$MIRROR" > "$log" 2>&1 ||
     { tail -20 "$log" >&2; cannot "debootstrap failed; its log: $log"; }
   rm -f "$log"
-  touch "$MARK"
   cat > "$ROOT/etc/apt/sources.list" <<EOF
 deb $MIRROR bookworm main
 deb $MIRROR bookworm-updates main
 deb http://security.debian.org/debian-security bookworm-security main
 EOF
+  touch "$MARK"
   say "debootstrap took $((SECONDS - started)) s"
 else
   say "using the Debian root in $ROOT again"
