@@ -48,7 +48,9 @@ trap end_session EXIT
 # or of the size given (WIDTHxHEIGHT).
 start_private_display() {
   exec 5> "$WORK/displayfd"
-  Xvfb -displayfd 5 -screen 0 "${1:-1600x1200}x24" -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: Xvfb otherwise resets when its last client leaves (an xdotool
+  # looking for the window), and a console connecting during the reset fails.
+  Xvfb -displayfd 5 -screen 0 "${1:-1600x1200}x24" -nolisten tcp -noreset > "$WORK/xvfb.log" 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 100); do
     [ -s "$WORK/displayfd" ] && break
@@ -119,7 +121,8 @@ start_vorn_window() {
     sleep 0.1
   done
   [ -n "$WINDOW" ] ||
-    fail "no vorn window appeared${status:+ (vorn ended with status $status)}: $(cat "$WORK/vorn.err")"
+    fail "no vorn window appeared${status:+ (vorn ended with status $status)}: $(cat "$WORK/vorn.err")" \
+      "(the X server on $DISPLAY said: $(tail -3 "$WORK/xvfb.log" | tr '\n' ' '))"
   xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW" || true
   wait_for_first_screen
 }
