@@ -208,7 +208,7 @@ say "setup.sh $MODE took $((SECONDS - setup_started)) s and ended with status $s
 if [ "$MODE" = test ]; then
   say "the browser tests ran with node $(in_root node --version 2>&1 || echo missing)," \
     "npm $(in_root npm --version 2>&1 || echo missing)," \
-    "$(in_root chromium --version 2>&1 || echo 'chromium missing')"
+    "$(in_root chromium --version 2>/dev/null || echo 'chromium missing')"
   say "playwright-core $(in_root node -p 'require("/root/vorn/tests/web/node_modules/playwright-core/package.json").version' 2>&1 || echo missing)"
 fi
 say "all in $((SECONDS - started)) s"
