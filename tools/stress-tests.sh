@@ -3,12 +3,28 @@
 # two busy processes beside it, as on a loaded 2-core CI machine. Stops at the
 # first run that fails. Each run's ctest summary is printed; the full logs
 # stay in build/debug/stress/.
-# Usage: bash tools/stress-tests.sh [N]   (N defaults to 5)
+#   --windows  only the tests of real windows and the browser: the end-to-end
+#              tests, the browser tests and the journal's window recordings
+#   -R REGEX   only the tests whose names match (as ctest's -R)
+#   --no-busy  without the busy processes, as on a quiet machine
+# Usage: bash tools/stress-tests.sh [--windows | -R REGEX] [--no-busy] [N]
+# (N defaults to 5)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
+SELECT=()
+BUSY_COUNT=2
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --windows) SELECT=(-R '^(e2e\.|web\.browser$|journal\.record_(window|faults)$)'); shift ;;
+    -R) SELECT=(-R "$2"); shift 2 ;;
+    --no-busy) BUSY_COUNT=0; shift ;;
+    *) break ;;
+  esac
+done
 RUNS=${1:-5}
-[[ $RUNS =~ ^[1-9][0-9]*$ ]] || { echo "usage: bash tools/stress-tests.sh [N]" >&2; exit 2; }
+[[ $RUNS =~ ^[1-9][0-9]*$ ]] ||
+  { echo "usage: bash tools/stress-tests.sh [--windows | -R REGEX] [--no-busy] [N]" >&2; exit 2; }
 
 LOGS=build/debug/stress
 mkdir -p "$LOGS"
@@ -32,11 +48,11 @@ stop_busy() {
 trap stop_busy EXIT
 trap 'echo "stress: interrupted" >&2; exit 130' INT TERM HUP
 
-for _ in 1 2; do
+for _ in $(seq "$BUSY_COUNT"); do
   yes > /dev/null &
   BUSY+=("$!")
 done
-echo "stress: $RUNS runs of the suite beside two busy processes (pids ${BUSY[*]})"
+echo "stress: $RUNS runs of ${SELECT[1]:-the suite} beside $BUSY_COUNT busy processes ${BUSY[*]:+(pids ${BUSY[*]})}"
 
 # What ctest said at the end of a run: the count, the failed tests, the time.
 summary() {
@@ -48,7 +64,7 @@ for run in $(seq "$RUNS"); do
   log=$LOGS/run-$run.log
   started=$SECONDS
   code=0
-  ctest --preset debug > "$log" 2>&1 || code=$?
+  ctest --preset debug "${SELECT[@]}" > "$log" 2>&1 || code=$?
   if [ "$code" = 0 ]; then
     echo "run $run of $RUNS: passed ($((SECONDS - started)) s)"
     summary "$log"

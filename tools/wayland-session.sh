@@ -12,8 +12,7 @@ WESTON_STARTS=0
 # Stops weston and waits until it has gone, so that another can start.
 stop_weston() {
   [ -n "$WESTON_PID" ] || return 0
-  kill "$WESTON_PID" 2>/dev/null || true
-  wait "$WESTON_PID" 2>/dev/null || true
+  end_process "$WESTON_PID"
   WESTON_PID=""
 }
 trap 'stop_weston; end_session' EXIT

@@ -2,15 +2,40 @@
 # tests, the screenshot, the package check): a private Xvfb display and the
 # console started in it. Sourcing it makes the scratch folder WORK, which goes
 # with the display and the console when the script exits. The caller defines
-# fail; this sets XVFB_PID, VORN_PID and WINDOW, and stop_session ends both.
+# fail; this sets XVFB_PID, VORN_PID and WINDOW, and stop_session ends both
+# and waits for them to exit.
 XVFB_PID=""
 VORN_PID=""
 WINDOW=""
 WORK=$(mktemp -d)
 
+# Ends a process this shell started and waits until it has gone: TERM, up to
+# SECONDS (default 10) for it to exit, then KILL. An X server that is still
+# going down removes its socket and lock files on the way out; when those are
+# a new server's that took the same display number, that one's clients cannot
+# connect. So a display is over only once its server has exited.
+#   end_process PID [SECONDS]
+end_process() {
+  local pid=$1 until=$((SECONDS + ${2:-10})) state=""
+  [ -n "$pid" ] || return 0
+  kill "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null || true; return 0; }
+  # An exited child stays a zombie (state Z) until waited for.
+  while read -r state < <(awk '{ print $3 }' "/proc/$pid/stat" 2>/dev/null) &&
+    [ "$state" != Z ] && [ "$SECONDS" -lt "$until" ]; do
+    sleep 0.1
+  done
+  if [ -e "/proc/$pid" ] && [ "$state" != Z ]; then
+    echo "process $pid did not end within ${2:-10} s of TERM: killing it" >&2
+    kill -9 "$pid" 2>/dev/null || true
+  fi
+  wait "$pid" 2>/dev/null || true
+}
+
 stop_session() {
-  [ -n "$VORN_PID" ] && kill "$VORN_PID" 2>/dev/null || true
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  end_process "$VORN_PID"
+  VORN_PID=""
+  end_process "$XVFB_PID"
+  XVFB_PID=""
 }
 
 end_session() {
@@ -23,7 +48,9 @@ trap end_session EXIT
 # or of the size given (WIDTHxHEIGHT).
 start_private_display() {
   exec 5> "$WORK/displayfd"
-  Xvfb -displayfd 5 -screen 0 "${1:-1600x1200}x24" -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: Xvfb otherwise resets when its last client leaves (an xdotool
+  # looking for the window), and a console connecting during the reset fails.
+  Xvfb -displayfd 5 -screen 0 "${1:-1600x1200}x24" -nolisten tcp -noreset > "$WORK/xvfb.log" 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 100); do
     [ -s "$WORK/displayfd" ] && break
@@ -94,7 +121,8 @@ start_vorn_window() {
     sleep 0.1
   done
   [ -n "$WINDOW" ] ||
-    fail "no vorn window appeared${status:+ (vorn ended with status $status)}: $(cat "$WORK/vorn.err")"
+    fail "no vorn window appeared${status:+ (vorn ended with status $status)}: $(cat "$WORK/vorn.err")" \
+      "(the X server on $DISPLAY said: $(tail -3 "$WORK/xvfb.log" | tr '\n' ' '))"
   xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW" || true
   wait_for_first_screen
 }

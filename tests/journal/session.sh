@@ -24,7 +24,7 @@ start_display_held() {
   start_private_display
   xprop -root -spy > /dev/null 2>&1 &
   HOLD_PID=$!
-  trap 'kill "$HOLD_PID" 2>/dev/null || true; end_session' EXIT
+  trap 'end_process "$HOLD_PID"; end_session' EXIT
 }
 
 # Starts vorn with the given arguments in the private display and waits for

@@ -1,0 +1,3 @@
+#include "app/console.h"
+#include "platform/headless/headless_part.h"
+#include "platform/sdl/sdl_part.h"

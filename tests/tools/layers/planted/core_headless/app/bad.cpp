@@ -1,0 +1,1 @@
+#include "platform/headless/headless_part.h"

@@ -1,0 +1,1 @@
+#include "platform/sdl/../../app/console.h"

@@ -1,0 +1,1 @@
+#include "platform/sdl/sdl_part.h"

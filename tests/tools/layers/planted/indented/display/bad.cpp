@@ -1,0 +1,3 @@
+#if 1
+    #include "app/console.h"
+#endif

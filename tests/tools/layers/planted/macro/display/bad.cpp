@@ -1,0 +1,2 @@
+#define UP_A_LAYER "app/console.h"
+#include UP_A_LAYER
