@@ -104,15 +104,17 @@ wait_for_first_screen() {
   fail "vorn's window never showed the console: $(cat "$WORK/vorn.err")"
 }
 
-# Starts the given vorn, waits for its window, gives it the focus and waits
+# Starts the given vorn, waits for its window (named as the pattern NAME
+# says, the console's own name by default), gives it the focus and waits
 # until it shows the console.
+#   start_vorn_window PROGRAM [NAME]
 start_vorn_window() {
   "$1" > "$WORK/vorn.out" 2> "$WORK/vorn.err" &
   VORN_PID=$!
   # A generous minute: a sanitizer build on a busy machine starts slowly.
   local status=""
   for _ in $(seq 600); do
-    WINDOW=$(xdotool search --name '^vorn$' 2>/dev/null | head -1 || true)
+    WINDOW=$(xdotool search --name "${2:-^vorn$}" 2>/dev/null | head -1 || true)
     [ -n "$WINDOW" ] && break
     if ! kill -0 "$VORN_PID" 2>/dev/null; then
       wait "$VORN_PID" && status=0 || status=$?

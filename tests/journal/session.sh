@@ -28,41 +28,21 @@ start_display_held() {
 }
 
 # Starts vorn with the given arguments in the private display and waits for
-# its window.
+# its window (named WINDOW_NAME, a pattern: the console's own by default).
 start_vorn_with() {
   printf '#!/bin/sh\nexec' > "$WORK/vorn-args"
   printf ' %q' "$@" >> "$WORK/vorn-args"
   printf '\n' >> "$WORK/vorn-args"
   chmod +x "$WORK/vorn-args"
   VORN_STARTED=$(date +%s.%N)
-  start_vorn_window "$WORK/vorn-args"
+  start_vorn_window "$WORK/vorn-args" "${WINDOW_NAME:-^vorn$}"
 }
 
 # Starts a replay in the window with the given arguments, as start_vorn_with
 # does a console: the replay names its window after the journal and where it
 # stands ("vorn: replay of NAME 0:12 / 2:34") from its first clock reading on.
 start_replay_with() {
-  local args=("$@") status=""
-  printf '#!/bin/sh\nexec' > "$WORK/vorn-args"
-  printf ' %q' "${args[@]}" >> "$WORK/vorn-args"
-  printf '\n' >> "$WORK/vorn-args"
-  chmod +x "$WORK/vorn-args"
-  "$WORK/vorn-args" > "$WORK/vorn.out" 2> "$WORK/vorn.err" &
-  VORN_PID=$!
-  WINDOW=""
-  for _ in $(seq 600); do
-    WINDOW=$(xdotool search --name '^vorn(: replay of .*)?$' 2>/dev/null | head -1 || true)
-    [ -n "$WINDOW" ] && break
-    if ! kill -0 "$VORN_PID" 2>/dev/null; then
-      wait "$VORN_PID" && status=0 || status=$?
-      break
-    fi
-    sleep 0.1
-  done
-  [ -n "$WINDOW" ] ||
-    fail "no replay window appeared${status:+ (vorn ended with status $status)}: $(cat "$WORK/vorn.err")"
-  xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW" || true
-  wait_for_first_screen
+  WINDOW_NAME='^vorn(: replay of .*)?$' start_vorn_with "$@"
 }
 
 # The window's title.

@@ -7,7 +7,7 @@ import { readFileSync, readdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 import {
-  findEcho, kSweepStepsPerSecond, kTitle, launchBrowser, openConsole, pagePoint, programName, readCells,
+  findEcho, holdUntil, kSweepStepsPerSecond, kTitle, launchBrowser, openConsole, programName, readCells,
   sameColour, serveSite, siteDir, sweepSteps, waitFor, waitForCells,
 } from './site.js';
 
@@ -47,19 +47,6 @@ test('the site is five files, at most 1.5 MB, named for their contents', () => {
   assert.match(policy, /^default-src 'none';/);
   assert.doesNotMatch(policy, /unsafe-inline|https?:|\*/);
 });
-
-// Presses `button` at canvas pixel (x, y) and holds it until `probe` sees
-// what it waits for (the console reads the buttons every 0.1 s tick).
-async function holdUntil(page, x, y, what, probe, button = 'left') {
-  const p = await pagePoint(page, x, y);
-  await page.mouse.move(p.x, p.y);
-  await page.mouse.down({ button });
-  try {
-    return await waitFor(what, probe);
-  } finally {
-    await page.mouse.up({ button });
-  }
-}
 
 const roundHalfEven = (v) => {
   const r = Math.round(v);

@@ -10,7 +10,7 @@ import { join } from 'node:path';
 import { crc32 } from 'node:zlib';
 import { after, before, test } from 'node:test';
 import {
-  findEcho, kSweepStepsPerSecond, kTitle, launchBrowser, openConsole, pagePoint, readCells, sameColour,
+  findEcho, holdUntil, kSweepStepsPerSecond, kTitle, launchBrowser, openConsole, pagePoint, readCells, sameColour,
   serveSite, sourceDir, sweepSteps, waitFor, waitForCells,
 } from './site.js';
 
@@ -36,17 +36,6 @@ after(async () => {
 const session = (page) => page.evaluate(() => document.body.dataset.session);
 const waitForSession = (page, kind) =>
   waitFor(`the page's session "${kind}"`, async () => (await session(page)) === kind);
-
-async function holdUntil(page, x, y, what, probe, button = 'left') {
-  const p = await pagePoint(page, x, y);
-  await page.mouse.move(p.x, p.y);
-  await page.mouse.down({ button });
-  try {
-    return await waitFor(what, probe);
-  } finally {
-    await page.mouse.up({ button });
-  }
-}
 
 // The desktop program's replay of a journal: exit status, the hash it
 // printed and its message, run in the journal's folder so that the reader

@@ -175,6 +175,19 @@ export async function pagePoint(page, x, y) {
   }, [x, y]);
 }
 
+// Presses `button` at canvas pixel (x, y) and holds it until `probe` sees
+// what it waits for (the console reads the buttons every 0.1 s tick).
+export async function holdUntil(page, x, y, what, probe, button = 'left') {
+  const p = await pagePoint(page, x, y);
+  await page.mouse.move(p.x, p.y);
+  await page.mouse.down({ button });
+  try {
+    return await waitFor(what, probe);
+  } finally {
+    await page.mouse.up({ button });
+  }
+}
+
 // Opens the site in a new page of `browser`, in a context of its own with
 // `options` (device scale, touch); collects what the page says on its
 // console and every error thrown in it.
