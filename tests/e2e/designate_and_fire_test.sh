@@ -22,19 +22,8 @@ echo_is_lit() {
 }
 # The sweep takes a while to come round, longer when the machine is busy.
 poll 30 echo_is_lit || fail "no echo at ($x, $y)"
-# Clicking the echo designates it. The click goes where the aircraft is
-# reckoned to be now; should it miss, it is made again a little later.
-designated=""
-for attempt in 1 2 3; do
-  read -r x y < <(scope_position -88000 -44060 300 0)
-  click "$x" "$y"
-  if poll 5 shows_cells 33 70 "Target Designated      YES"; then
-    designated=yes
-    break
-  fi
-  echo "click $attempt at ($x, $y) designated nothing; clicking again" >&2
-done
-[ -n "$designated" ] || fail "clicking the echo never designated it"
+# Clicking the echo designates it.
+designate_slot_one click
 same_colour "$(cell_colour 33 93 3)" 0,255,0 || fail "YES is not green"
 expect_cells 34 70 "Target Tracked         YES"
 wait_for_cells 35 70 "Computer Settled       YES"

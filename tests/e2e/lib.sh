@@ -163,3 +163,18 @@ toggle_to() {
 press_ending_key() {
   xdotool key --window "$WINDOW" "$1" 2>/dev/null || true
 }
+
+# Designates slot 1 (hostile, 88000 yards west and 44060 south, flying east
+# at 300 yd/s) by clicking its echo with CLICKER (click, or another that
+# takes canvas pixels). The click goes where the aircraft is reckoned to be
+# now; should it miss, it is made again a little later.
+designate_slot_one() {
+  local clicker=$1 x y
+  for attempt in 1 2 3; do
+    read -r x y < <(scope_position -88000 -44060 300 0)
+    "$clicker" "$x" "$y"
+    poll 5 shows_cells 33 70 "Target Designated      YES" && return 0
+    echo "click $attempt at canvas ($x, $y) designated nothing; clicking again" >&2
+  done
+  fail "clicking the echo never designated it"
+}

@@ -76,18 +76,7 @@ click_canvas 620 15
 wait_for_cells "$ALERT_ROW" 70 "$ALERT_NOT_RED"
 click_canvas 500 15
 wait_for_cells "$ALERT_ROW" 70 "$ALERT_RED"
-# Slot 1: hostile, 88000 yards west and 44060 south, flying east at 300 yd/s.
-designated=""
-for attempt in 1 2 3; do
-  read -r x y < <(scope_position -88000 -44060 300 0)
-  click_canvas "$x" "$y"
-  if poll 5 shows_cells 33 70 "Target Designated      YES"; then
-    designated=yes
-    break
-  fi
-  echo "click $attempt at canvas ($x, $y) designated nothing; clicking again" >&2
-done
-[ -n "$designated" ] || fail "clicking the echo never designated it"
+designate_slot_one click_canvas
 # A click on the PPI's centre, an empty spot, drops the designation.
 click_canvas 265 770
 wait_for_cells 33 70 "Target Designated      NO "
