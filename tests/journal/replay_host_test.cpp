@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -45,12 +46,15 @@ class ScriptedHost : public Host {
     Wait(clock > time_ ? clock - time_ : 0.0, input);
   }
   void Show(const Frame& frame) override {
-    ++shown_;
-    if (!frame.Changed.empty()) lastChanged_ = frame.Changed.back();
+    if (shown_++ == 0) firstNewScreen_ = frame.NewScreen;
+    if (!frame.Changed.empty()) changed_.push_back(frame.Changed.front());
   }
   int Shown() const { return shown_; }
   double Now() const { return time_; }
-  const Region& LastChanged() const { return lastChanged_; }
+  // What each frame shown changed (its first rectangle), and whether the
+  // first was a new screen.
+  const std::vector<Region>& Changed() const { return changed_; }
+  bool FirstNewScreen() const { return firstNewScreen_; }
   double ShortestSleep() const { return shortestSleep_; }
 
  private:
@@ -59,7 +63,8 @@ class ScriptedHost : public Host {
   std::size_t next_ = 0;
   double time_ = 5000.0;
   int shown_ = 0;
-  Region lastChanged_;
+  std::vector<Region> changed_;
+  bool firstNewScreen_ = false;
 };
 
 // The stand-in console: reads the clock once a wake-up, shows a frame whose
@@ -82,12 +87,15 @@ class StandIn : public InputSink {
       for (int x = 0; x < 64; ++x)
         pixels_[static_cast<std::size_t>(row * 64 + x)] =
             static_cast<std::uint16_t>(static_cast<std::uint64_t>(now * 1e6) + x + sum_);
-      const Region changed{0, row, 64, 1};
+      // The first frame is a new screen: the whole canvas changed.
+      const bool newScreen = readings_.size() == 1;
+      const Region changed = newScreen ? Region{0, 0, 64, 8} : Region{0, row, 64, 1};
       Frame frame;
       frame.Width = 64;
       frame.Height = 8;
       frame.Pixels = pixels_.data();
       frame.Changed = {&changed, 1};
+      frame.NewScreen = newScreen;
       host.Show(frame);
       if (readings_.size() % 2 == 0)
         host.Wait(0.016, *this);
@@ -286,12 +294,13 @@ TEST_F(ReplayHostTest, InAWindowKeepsThePaceAndStopsOnTheViewersQ) {
 TEST_F(ReplayHostTest, InAWindowPlaysAtTheViewersSpeed) {
   const StandIn recorded = Record(true);
   const double recordedSeconds = recorded.readings_.back() - recorded.readings_.front();
-  for (const double speed : {1.0, 4.0, 16.0}) {
+  for (const double speed : {1.0, 2.0, 4.0, 16.0}) {
     JournalReader reader;
     ASSERT_TRUE(reader.Open(path_));
     ScriptedHost window({});
     ReplayingHost replay(reader, &window);
     replay.SetSpeed(speed);
+    replay.SetSpeed(0.0);  // no pace: ignored
     StandIn console;
     console.Run(replay);
     replay.ConsoleEnded();
@@ -308,11 +317,20 @@ TEST_F(ReplayHostTest, InAWindowPlaysAtTheViewersSpeed) {
       EXPECT_LE(window.Shown(), static_cast<int>(wall * 60.0) + 2) << speed;
       EXPECT_GE(window.Shown(), static_cast<int>(wall * 60.0) / 2) << speed;
     }
-    // The last frame the window was given covers the rows the console
-    // changed since the one before it (one row a frame in the stand-in).
-    EXPECT_EQ(window.LastChanged().Width, 64);
-    EXPECT_GE(window.LastChanged().Height, 1);
-  }
+    // The first frame is the new screen, whole; the next one shown covers
+    // the rows the console changed since (one row a frame in the stand-in,
+    // from row 2 on, so about as many rows as recorded frames a refresh).
+    const std::vector<Region>& shown = window.Changed();
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_TRUE(window.FirstNewScreen()) << speed;
+    EXPECT_EQ(shown[0], (Region{0, 0, 64, 8})) << speed;
+    if (speed <= 4.0) {
+      EXPECT_EQ(shown[1].X, 0) << speed;
+      EXPECT_EQ(shown[1].Y, 2) << speed;
+      EXPECT_EQ(shown[1].Width, 64) << speed;
+      EXPECT_GE(shown[1].Height, 1) << speed;
+      EXPECT_LE(shown[1].Height, static_cast<int>(speed) + 2) << speed;
+    }  }
 }
 
 // A kiosk's replay hands over on any touch or key; an ordinary one only on
