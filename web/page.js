@@ -354,8 +354,16 @@
     setTimeout(() => URL.revokeObjectURL(url), 60000);
   }
 
+  // A day of recording is about 75 MB; a file far larger is no journal, and
+  // copying it into the program's memory could exhaust it.
+  const kLargestJournal = 256 * 1024 * 1024;
+
   function openFile(file) {
     if (!file || kiosk) return;
+    if (file.size > kLargestJournal) {
+      note(`${file.name} is not opened: at ${Math.round(file.size / 1048576)} MB it is larger than any journal (256 MB at most)`);
+      return;
+    }
     stats.openedAt = performance.now();
     file.arrayBuffer().then((buffer) => {
       note(`Opening ${file.name}…`);
