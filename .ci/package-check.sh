@@ -152,12 +152,14 @@ grep -q '<launchable type="desktop-id">vorn.desktop</launchable>' "$ROOT/${METAI
   || fail "AppStream metadata does not name the desktop entry"
 ok "AppStream metadata is valid"
 
-# Every relative link in the installed README leads to an installed file.
+# Every relative link in the installed README (Markdown's and HTML's
+# pictures alike) leads to an installed file.
 links=0
 while read -r link; do
   [ -f "$ROOT/${DOC#./}/$link" ] || fail "the installed README links to $link, which the package lacks"
   links=$((links + 1))
-done < <(grep -o '](\([^)#:]*\))' "$ROOT/${DOC#./}/README.md" | sed 's/^](//; s/)$//')
+done < <({ grep -o '](\([^)#:]*\))' "$ROOT/${DOC#./}/README.md" | sed 's/^](//; s/)$//'
+          grep -o 'src="[^"#:]*"' "$ROOT/${DOC#./}/README.md" | sed 's/^src="//; s/"$//'; })
 [ "$links" -gt 0 ] || fail "found no link in the installed README (the screenshot's, at least)"
 ok "the installed README's $links links lead to installed files"
 
