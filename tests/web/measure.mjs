@@ -18,7 +18,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { chromium } from 'playwright-core';
 import { launchOverPipe } from './cdp_pipe.js';
-import { ourChromium } from './chromium_processes.js';
+import { kQuietArgs, ourChromium } from './chromium_processes.js';
 import { chromiumPath, kTitle, readCells, sameColour, serveSite, siteDir, waitFor, waitForCells } from './site.js';
 
 const args = process.argv.slice(2);
@@ -88,8 +88,7 @@ const context = await chromium.launchPersistentContext(profile, {
   headless: true,
   viewport: { width: 1300, height: 1070 },
   deviceScaleFactor: scale,
-  args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update',
-         '--disable-sync', '--no-first-run', '--no-default-browser-check'],
+  args: kQuietArgs,
 });
 try {
   const page = context.pages()[0] || await context.newPage();

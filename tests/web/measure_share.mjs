@@ -14,7 +14,7 @@ import { cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync, write
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { chromium } from 'playwright-core';
-import { ourChromium } from './chromium_processes.js';
+import { kQuietArgs, ourChromium } from './chromium_processes.js';
 import {
   chromiumPath, kSweepStepsPerSecond, kTitle, readCells, sameColour, serveSite, siteDir, sweepSteps, waitFor,
   waitForCells,
@@ -43,8 +43,7 @@ async function launch(profile) {
     headless: true,
     viewport: { width: 1300, height: 1100 },
     acceptDownloads: true,
-    args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update',
-           '--disable-sync', '--no-first-run', '--no-default-browser-check'],
+    args: kQuietArgs,
   });
 }
 
