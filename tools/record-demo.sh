@@ -113,7 +113,7 @@ done
 sleep 8
 press 770 5          # Normal
 sleep 2
-ending_key q
+press_ending_key q
 wait_vorn 30
 [ "$EXIT_CODE" = 0 ] || fail "the recording vorn ended with $EXIT_CODE"
 

@@ -129,6 +129,18 @@ start_vorn_window() {
   wait_for_first_screen
 }
 
+# Presses a key that ends vorn (q, Escape, Ctrl+[). The console may end and
+# take its window away between the key's press and release; xdotool then
+# aims the release at the gone window instead of the server's keyboard, the
+# key stays held there, and the server's repeat hands it to the next window
+# that takes the focus (which then ends at once). So the key is always let go
+# on the server's keyboard too. Whether vorn ended as it should is for the
+# caller's wait_vorn to tell.
+press_ending_key() {
+  xdotool key --window "$WINDOW" "$1" 2>/dev/null || true
+  xdotool keyup "$1" 2>/dev/null || true
+}
+
 # Waits up to SECONDS (default 10) for vorn to end and sets EXIT_CODE to its
 # exit code; fails if it goes on.
 wait_vorn() {

@@ -156,14 +156,6 @@ toggle_to() {
   fail "row $1, column $2 never showed \"$3\" after three clicks (last: \"$(cells "$1" "$2" "${#3}")\")"
 }
 
-# Presses a key that ends the console (q, Escape). xdotool sends the key's
-# press and release one after the other; the console may end and take its
-# window away between the two, and xdotool then reports the window gone.
-# That is no failure: wait_vorn tells whether the console ended as it should.
-press_ending_key() {
-  xdotool key --window "$WINDOW" "$1" 2>/dev/null || true
-}
-
 # Designates slot 1 (hostile, 88000 yards west and 44060 south, flying east
 # at 300 yd/s) by clicking its echo with CLICKER (click, or another that
 # takes canvas pixels). The click goes where the aircraft is reckoned to be

@@ -132,7 +132,7 @@ echo "ok: a disk failing in the header: refused before the window, nothing left"
 # The sync at the close fails: the whole recording stays as NAME.part.
 J=$WORK/sync.vornj
 start_vorn_with env LD_PRELOAD="$FAULT" VORN_FAULT_FILE="$J.part" VORN_FAULT_SYNC=1 "$VORN" --record "$J"
-ending_key q
+press_ending_key q
 wait_vorn 30
 [ "$EXIT_CODE" = 1 ] && [ "$(cat "$WORK/vorn.err")" = "vorn: cannot write $J.part: Input/output error; the whole recording is kept in $J.part" ] ||
   fail "a failed sync: $EXIT_CODE $(cat "$WORK/vorn.err")"
@@ -143,7 +143,7 @@ echo "ok: a failed sync at the close: the whole recording kept as $J.part"
 J=$WORK/taken.vornj
 start_vorn_with "$VORN" --record "$J"
 printf 'another recorder got here first' > "$J"
-ending_key q
+press_ending_key q
 wait_vorn 30
 [ "$EXIT_CODE" = 1 ] && [ "$(cat "$WORK/vorn.err")" = "vorn: cannot name the journal $J: a file of that name came to stand there; the whole recording is kept in $J.part" ] ||
   fail "a name taken meanwhile: $EXIT_CODE $(cat "$WORK/vorn.err")"

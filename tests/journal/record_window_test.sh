@@ -42,7 +42,7 @@ echo "ok: window replay: $window"
 # The viewer's q ends the replay early, with the hash of where it stood.
 start_replay_with "$VORN" --replay "$JOURNAL"
 sleep 1
-ending_key q
+press_ending_key q
 wait_vorn 10
 [ "$EXIT_CODE" = 0 ] || fail "the replay stopped with q ended with $EXIT_CODE"
 stopped=$(cat "$WORK/vorn.out")

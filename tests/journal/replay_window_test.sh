@@ -38,7 +38,7 @@ echo "ok: at 4x: $EXPECTED"
 start_replay_with "$VORN" --replay "$GOLDEN" --loop --speed 16
 wait_for_lines 2 600
 wait_for_title '^vorn: replay of golden\.vornj '
-ending_key q
+press_ending_key q
 wait_vorn 30
 [ "$EXIT_CODE" = 0 ] || fail "the loop ended by q ended with $EXIT_CODE"
 mapfile -t hashes < "$WORK/vorn.out"

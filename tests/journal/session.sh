@@ -89,15 +89,6 @@ key() {
   xdotool key --window "$WINDOW" "$1"
 }
 
-# A key that ends vorn (q): it may end and take its window away between the
-# key's press and release, and xdotool then reports the window gone. That is
-# no failure; the caller's wait for vorn tells whether it ended as it should.
-# The key is then let go on the server's keyboard, or the next window would
-# find it held when it takes the focus, and take it as pressed.
-ending_key() {
-  xdotool key --window "$WINDOW" "$1" 2>/dev/null || xdotool keyup "$1" 2>/dev/null || true
-}
-
 # Where slot 1's aircraft (88000 yards west, 44060 south, east at 300 yd/s)
 # is on the scope now, as "x y" window pixels.
 aircraft_on_scope() {
@@ -137,5 +128,5 @@ run_session() {
   sleep "$auto"
   press 770 5         # Normal
   sleep 0.5
-  ending_key q
+  press_ending_key q
 }
