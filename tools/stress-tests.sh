@@ -4,7 +4,7 @@
 # first run that fails. Each run's ctest summary is printed; the full logs
 # stay in build/debug/stress/.
 #   --windows  only the tests of real windows and the browser: the end-to-end
-#              tests, the browser tests and the journal's window recordings
+#              tests, the browser tests and the journal's window recordings and replays
 #   -R REGEX   only the tests whose names match (as ctest's -R)
 #   --no-busy  without the busy processes, as on a quiet machine
 # Usage: bash tools/stress-tests.sh [--windows | -R REGEX] [--no-busy] [N]
@@ -16,7 +16,7 @@ SELECT=()
 BUSY_COUNT=2
 while [ $# -gt 0 ]; do
   case "$1" in
-    --windows) SELECT=(-R '^(e2e\.|web\.browser$|journal\.record_(window|faults)$)'); shift ;;
+    --windows) SELECT=(-R '^(e2e\.|web\.browser$|journal\.(record_window|record_faults|replay_window)$)'); shift ;;
     -R) SELECT=(-R "$2"); shift 2 ;;
     --no-busy) BUSY_COUNT=0; shift ;;
     *) break ;;
