@@ -7,7 +7,7 @@ set -euo pipefail
 seconds=${1:-60}
 cd "$(dirname "$0")/.."
 source tools/packages.sh
-install_missing g++ clang libclang-rt-14-dev cmake make pkg-config libsdl2-dev libpng-dev
+install_missing g++ clang libclang-rt-dev cmake make pkg-config libsdl2-dev libpng-dev
 
 cmake --preset fuzz > /dev/null
 cmake --build --preset fuzz

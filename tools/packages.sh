@@ -12,3 +12,10 @@ install_missing() {
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
+
+# Whether this is Ubuntu or a system made from it.
+is_ubuntu() {
+  local ID="" ID_LIKE=""
+  [ -r /etc/os-release ] && source /etc/os-release
+  [ "$ID" = ubuntu ] || [[ " $ID_LIKE " == *" ubuntu "* ]]
+}
