@@ -14,8 +14,9 @@ install_missing() {
 }
 
 # Whether this is Ubuntu or a system made from it.
-is_ubuntu() {
-  local ID="" ID_LIKE=""
+# (In a subshell, so that the release file's names stay out of the caller's.)
+is_ubuntu() (
+  ID="" ID_LIKE=""
   [ -r /etc/os-release ] && source /etc/os-release
   [ "$ID" = ubuntu ] || [[ " $ID_LIKE " == *" ubuntu "* ]]
-}
+)

@@ -19,14 +19,14 @@ function processes() {
   return list;
 }
 
-// Our Chromium's processes by kind: the one started with our profile
-// folder, and everything below it. CPU seconds of each kind, and with
-// `what` = 'rss' their resident memory in bytes.
 // The flags a measuring Chromium runs with: nothing of its own in the
 // background (no network, updates or sync) to count against the page.
 export const kQuietArgs = ['--no-sandbox', '--disable-background-networking', '--disable-component-update',
   '--disable-sync', '--no-first-run', '--no-default-browser-check'];
 
+// Our Chromium's processes by kind: the one started with our profile
+// folder, and everything below it. CPU seconds of each kind, and with
+// `what` = 'rss' their resident memory in bytes.
 export function ourChromium(profile, what = 'cpu') {
   const all = processes();
   const root = all.find((p) => p.cmdline.includes(`--user-data-dir=${profile}`) &&
